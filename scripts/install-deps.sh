@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build and the tests need. Safe to run
+# again: packages already present are left alone, and apt is only asked when
+# something is missing.
+set -euo pipefail
+
+PACKAGES=(
+  cmake
+  g++
+  make
+  pkg-config
+  libgtest-dev
+  libavcodec-dev
+  libavdevice-dev
+  libavfilter-dev
+  libavformat-dev
+  libavutil-dev
+  libswresample-dev
+  libswscale-dev
+  ffmpeg
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

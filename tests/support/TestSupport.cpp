@@ -1,0 +1,82 @@
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <random>
+
+#include "converter/FFmpegLoader.h"
+
+namespace velmora::test {
+
+TempDir::TempDir() {
+  std::random_device rd;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    auto candidate = std::filesystem::temp_directory_path() /
+                     ("velmora-test-" + std::to_string(getpid()) + "-" + std::to_string(rd()));
+    std::error_code ec;
+    if (std::filesystem::create_directory(candidate, ec)) {
+      path_ = candidate;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+int RunProgram(const std::vector<std::string> &argv, std::string *output) {
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return -1;
+  pid_t pid = fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    dup2(pipeFds[1], STDOUT_FILENO);
+    dup2(pipeFds[1], STDERR_FILENO);
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    std::vector<char *> args;
+    for (const auto &a : argv) args.push_back(const_cast<char *>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  std::string text;
+  std::array<char, 4096> buffer;
+  ssize_t n;
+  while ((n = read(pipeFds[0], buffer.data(), buffer.size())) > 0) text.append(buffer.data(), n);
+  close(pipeFds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (output) *output = text;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void Ffmpeg(const std::vector<std::string> &args) {
+  std::vector<std::string> argv = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::string output;
+  int status = RunProgram(argv, &output);
+  ASSERT_EQ(status, 0) << "ffmpeg failed: " << output;
+}
+
+void LoadSystemLibraries() {
+  auto &loader = TFFmpegLoader::Instance();
+  loader.SetLibraryPath("");
+  ASSERT_TRUE(loader.LoadLibraries(kStandardLibraries)) << loader.LastLoadError();
+}
+
+std::filesystem::path ProgramFolder() {
+  return std::filesystem::canonical("/proc/self/exe").parent_path();
+}
+
+}  // namespace velmora::test
