@@ -13,7 +13,7 @@ TEST(BinaryDependencies, NoProgramNeedsAnFFmpegLibrary) {
   std::istringstream programs(VELMORA_BUILT_PROGRAMS);
   std::string program;
   int checked = 0;
-  while (std::getline(programs, program, ';')) {
+  while (std::getline(programs, program, '|')) {
     std::string output;
     ASSERT_EQ(test::RunProgram({"readelf", "-d", program}, &output), 0) << output;
     std::istringstream lines(output);

@@ -1,0 +1,87 @@
+// The converter tool's command line: options applied in order, the first
+// rejection printed with its exact text, and library loading from LibAV.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "support/TestSupport.h"
+#include "tools/CommandLine.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+  int status;
+  std::string output;
+};
+
+ToolRun RunConvert(std::vector<std::string> args, const std::string &program = VELMORA_CONVERT) {
+  args.insert(args.begin(), program);
+  ToolRun run{};
+  run.status = test::RunProgram(args, &run.output);
+  return run;
+}
+
+TEST(ConvertTool, PrintsTheFirstRejectionAndFails) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"-s", "353x288"}, "Frame size must be a multiple of 2"},
+      {{"-threads", "2"}, "TODO: option - threads"},
+      {{"-aspect", "16:0"}, "Incorrect aspect ratio specification."},
+      {{"-an", "-r", "25", "-vtag", "XVI", "-s", "353x288"}, "video tag parameter must be 4 chars"},
+      {{"-ab"}, "Missing argument for option 'ab'"},
+  };
+  for (const Case &c : cases) {
+    const ToolRun run = RunConvert(c.args);
+    EXPECT_NE(run.status, 0) << c.message;
+    EXPECT_EQ(run.output, c.message + "\n");
+  }
+}
+
+TEST(ConvertTool, AppliesAValidOptionListAndReportsVersions) {
+  ToolRun run = RunConvert({"-vcodec", "mpeg2video", "-b", "2000000", "-an", "-y", "-ss",
+                            "-1", "-s", "720x576", "-croptop", "16"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  run = RunConvert({"--version"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.output.find("libavcodec     59."), std::string::npos) << run.output;
+}
+
+TEST(ConvertTool, ABrokenLibraryInLibAVLoadsNothing) {
+  test::TempDir dir;
+  const fs::path copy = dir.path() / "velmora-convert";
+  fs::copy_file(VELMORA_CONVERT, copy);
+  fs::create_directory(dir.path() / "LibAV");
+  const fs::path broken = dir.path() / "LibAV" / "libswscale.so.6";
+  std::ofstream(broken) << "not a library";
+  const ToolRun run = RunConvert({"--version"}, copy.string());
+  EXPECT_NE(run.status, 0);
+  EXPECT_EQ(run.output.rfind("Load library " + broken.string() + " error: ", 0), 0u)
+      << run.output;
+}
+
+TEST(CommandLine, SplitsOptionsInputsAndOutput) {
+  auto takesValue = [](const std::string &name) { return name != "an" && name != "y"; };
+  const CommandLine line =
+      ParseCommandLine({"-ss", "-1", "-i", "in.avi", "-an", "-ab", "128000", "-y", "out.mp4"},
+                       takesValue);
+  ASSERT_TRUE(line.error.empty()) << line.error;
+  ASSERT_EQ(line.steps.size(), 6u);
+  EXPECT_EQ(line.steps[0].value, "-1");
+  EXPECT_EQ(line.steps[1].kind, CommandStep::Input);
+  EXPECT_EQ(line.steps[2].name, "an");
+  EXPECT_EQ(line.steps[2].value, "");
+  EXPECT_EQ(line.steps[5].kind, CommandStep::Output);
+  EXPECT_EQ(line.steps[5].value, "out.mp4");
+  EXPECT_FALSE(ParseCommandLine({"out.mp4", "-an"}, takesValue).error.empty());
+  EXPECT_FALSE(ParseCommandLine({"-i"}, takesValue).error.empty());
+}
+
+}  // namespace
+}  // namespace velmora
