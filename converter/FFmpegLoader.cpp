@@ -103,6 +103,14 @@ const TLibraryKind kLoadOrder[] = {
 
 const TLibraryItem &Item(TLibraryKind kind) { return kLibraryTable[static_cast<int>(kind)]; }
 
+// Sanitizer builds keep unloaded libraries mapped: memory a library still
+// points at is then not taken for a leak, and reports can name the library.
+#ifdef VELMORA_KEEP_LIBRARIES_MAPPED
+constexpr int kOpenFlags = RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE;
+#else
+constexpr int kOpenFlags = RTLD_NOW | RTLD_LOCAL;
+#endif
+
 bool InSet(TLibraryKinds kinds, TLibraryKind kind) { return (kinds & KindBit(kind)) != 0; }
 
 std::string FolderOf(const std::string &libraryPath) {
@@ -149,7 +157,7 @@ std::string TFFmpegLoader::LastLoadError() const {
   return lastError_;
 }
 
-void TFFmpegLoader::SetLogCallback(LibraryLogCallback callback) {
+void TFFmpegLoader::SetLogCallback(TLibraryLogCallback callback) {
   std::lock_guard<std::mutex> guard(mutex_);
   logCallback_ = callback;
   if (status_[static_cast<int>(TLibraryKind::lkAVUtil)].bound && callback)
@@ -220,9 +228,9 @@ bool TFFmpegLoader::LoadOne(TLibraryKind kind) {
       if (!folder.empty() && IsExistingFile(folder + file)) {
         target = folder + file;
         if (item.companion && !s.companion && IsExistingFile(folder + item.companion))
-          s.companion = dlopen((folder + item.companion).c_str(), RTLD_NOW | RTLD_LOCAL);
+          s.companion = dlopen((folder + item.companion).c_str(), kOpenFlags);
       }
-      s.handle = dlopen(target.c_str(), RTLD_NOW | RTLD_LOCAL);
+      s.handle = dlopen(target.c_str(), kOpenFlags);
       if (!s.handle) {
         const char *message = dlerror();
         lastError_ = "Load library " + target + " error: " + (message ? message : "unknown");

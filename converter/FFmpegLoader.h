@@ -45,7 +45,7 @@ struct FFmpegFunctions {
 // The process-wide function slots; empty while their library is not bound.
 extern FFmpegFunctions ff;
 
-using LibraryLogCallback = void (*)(void *, int, const char *, va_list);
+using TLibraryLogCallback = void (*)(void *, int, const char *, va_list);
 
 class TFFmpegLoader {
  public:
@@ -73,7 +73,7 @@ class TFFmpegLoader {
   static std::string LibraryFileName(TLibraryKind kind);
 
   // The library log callback, installed whenever avutil is bound.
-  void SetLogCallback(LibraryLogCallback callback);
+  void SetLogCallback(TLibraryLogCallback callback);
 
   TFFmpegLoader(const TFFmpegLoader &) = delete;
   TFFmpegLoader &operator=(const TFFmpegLoader &) = delete;
@@ -94,7 +94,7 @@ class TFFmpegLoader {
   mutable std::mutex mutex_;
   std::string libraryPath_;
   std::string lastError_;
-  LibraryLogCallback logCallback_ = nullptr;
+  TLibraryLogCallback logCallback_ = nullptr;
   Status status_[kLibraryKindCount];
 };
 

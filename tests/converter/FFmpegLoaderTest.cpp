@@ -1,7 +1,6 @@
 #include "converter/FFmpegLoader.h"
 
 #include <dlfcn.h>
-#include <link.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,14 +20,17 @@ constexpr TLibraryKind kStandardKinds[] = {
     TLibraryKind::lkAVUtil,   TLibraryKind::lkSWScale,  TLibraryKind::lkMyUtil,
     TLibraryKind::lkSWResample};
 
-// Where the system's dynamic linker finds a library of the standard set.
+// Where the system's dynamic linker finds a library of the standard set,
+// read from its cache so that nothing is loaded before the loader runs.
 std::string SystemPathOf(TLibraryKind kind) {
-  void *handle = dlopen(TFFmpegLoader::LibraryFileName(kind).c_str(), RTLD_NOW);
-  link_map *map = nullptr;
-  if (!handle || dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0) return {};
-  std::string path = fs::canonical(map->l_name).string();
-  dlclose(handle);
-  return path;
+  std::string cache;
+  test::RunProgram({"/sbin/ldconfig", "-p"}, &cache);
+  const std::string key = TFFmpegLoader::LibraryFileName(kind) + " (";
+  const std::size_t line = cache.find("\t" + key);
+  const std::size_t arrow = cache.find("=> ", line);
+  if (line == std::string::npos || arrow == std::string::npos) return {};
+  const std::size_t end = cache.find('\n', arrow);
+  return fs::canonical(cache.substr(arrow + 3, end - arrow - 3)).string();
 }
 
 void ExpectNothingLoaded() {
