@@ -1,10 +1,16 @@
 #include "engine/CustomFFmpeg.h"
 
+#include "engine/RunState.h"
+
 namespace velmora {
 
 TCustomFFmpeg::TCustomFFmpeg() { ResetOptions(); }
 
-TCustomFFmpeg::~TCustomFFmpeg() { FreeOptionContexts(); }
+TCustomFFmpeg::~TCustomFFmpeg() {
+  CloseOpenedCodecs();
+  ClearEngine();
+  FreeOptionContexts();
+}
 
 void TCustomFFmpeg::Log(int level, const std::string &text) const {
   if (OnLog) OnLog(level, text);

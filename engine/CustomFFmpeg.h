@@ -4,30 +4,21 @@
 // (SetOption); later code opens the inputs and outputs with the resulting
 // option state and runs the transcode.
 #include <array>
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "converter/FFmpegHeaders.h"
+#include "engine/EngineRecords.h"
 #include "engine/OptionState.h"
+#include "engine/RunControl.h"
 
 namespace velmora {
-
-// Releases library contexts through the function slots.
-struct CodecContextDeleter {
-  void operator()(AVCodecContext *context) const;
-};
-struct FormatContextDeleter {
-  void operator()(AVFormatContext *context) const;
-};
-struct ScalerContextDeleter {
-  void operator()(SwsContext *context) const;
-};
-using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
-using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextDeleter>;
-using ScalerContextPtr = std::unique_ptr<SwsContext, ScalerContextDeleter>;
 
 constexpr int kCodecTemplateCount = 5;  // video, audio, data, subtitle, attachment
 
@@ -36,6 +27,9 @@ class TCustomFFmpeg {
   // Engine log levels: -1 quiet, 0 error, 1 information, 2 debug, 3 all.
   using TLogReceiver = std::function<void(int level, const std::string &text)>;
   using TLogLevelSetter = std::function<void(int level)>;
+  using TProgressReceiver =
+      std::function<void(int frameNumber, int fps, int currentDurationMs, float quality,
+                         float bitRateKbps, std::int64_t currentSize, int totalOutputDurationMs)>;
 
   TCustomFFmpeg();
   virtual ~TCustomFFmpeg();
@@ -47,6 +41,49 @@ class TCustomFFmpeg {
   // Changes the log level on the engine's behalf (the converter keeps its
   // level in step); when empty the library level is set directly.
   TLogLevelSetter OnSetLogLevel;
+  // Receives the progress of a run (frame number, frames per second and
+  // quality are -1 when the output has no video stream).
+  TProgressReceiver OnProgress;
+
+  // Wall-clock time between two progress reports, in microseconds.
+  std::int64_t ProgressInterval = 500000;
+  // Previews switched on: bit 0 the preview window, bit 1 the preview bitmap.
+  int PreviewFlags = 0;
+  // A custom frame hook receiver is connected.
+  bool CustomHookInstalled = false;
+
+  // Opens one input with the current option state. False (with LastError
+  // set) when it cannot be opened; nothing of it is kept then.
+  bool OpenInputFile(const std::string &fileName);
+  // Creates one output and its streams from the current option state. With
+  // `join` and more than one input, the output is fed by all inputs in turn.
+  // Returns the number of outputs now open, or -1 with LastError set.
+  int OpenOutputFile(const std::string &fileName, bool join);
+  const std::string &LastError() const { return lastError_; }
+
+  // Set-up, main loop, trailers and the last report. Raises FFmpegException
+  // on a fatal error.
+  void Transcode();
+  // True after a run that ended without a stop request.
+  bool Finished() const { return finished_; }
+  // Closes the encoders and decoders a run left open (after a failure).
+  void CloseOpenedCodecs();
+  // Closes the outputs (deleting those that stayed empty) and the inputs and
+  // releases everything the engine holds, options included.
+  void ClearEngine();
+
+  TRunControl &RunControl() { return runControl_; }
+
+  // Total output duration in milliseconds, -1 while unknown.
+  int TotalOutputDuration() const { return options_.totalOutputDuration; }
+  AVFormatContext *InputContext(int index) const;
+  bool JoinMode() const { return joinMode_; }
+
+  // Looks an encoder (or decoder) up by name, trying the present-day name of
+  // a codec the older library called otherwise. No name: success with
+  // AV_CODEC_ID_NONE. A failure sets LastError and returns false.
+  bool FindCodecByName(const std::optional<std::string> &name, AVMediaType type, bool encoder,
+                       AVCodecID &id, const AVCodec **codec = nullptr);
 
   // The option dispatcher. Raises FFmpegException when a value is refused;
   // an unknown name goes to the generic path and is dropped when the library
@@ -112,10 +149,34 @@ class TCustomFFmpeg {
   // The output file that -newvideo and its siblings add streams to.
   AVFormatContext *LastOutputFile() const;
 
+  // The audio and video paths: decoded audio or a decoded picture of
+  // `source` for the re-encoded output stream `output`.
+  virtual void EncodeAudio(OutputStreamRecord &output, InputStreamRecord &source, AVFrame *frame);
+  virtual void EncodeVideo(OutputStreamRecord &output, InputStreamRecord &source, AVFrame *frame);
+  // Builds the video filter graph of a re-encoded stream; false with
+  // LastError set when it cannot be built.
+  virtual bool ConfigureFilters(OutputStreamRecord &output, InputStreamRecord &source);
+  // Hands what the audio path still buffers for `output` to its encoder
+  // at the end of the input.
+  virtual void FlushAudioBuffer(OutputStreamRecord &output);
+
+  // Receives every packet the encoder of `output` has ready (all of them,
+  // up to its end, when `draining`) and writes them. Returns the bytes written.
+  std::int64_t WriteEncodedPackets(OutputStreamRecord &output, bool draining);
+  // Bitstream filters, then the muxer.
+  void WritePacket(OutputStreamRecord &output, AVPacket *packet);
+
   // Opened input and output files so far; maintained by the code that opens
-  // them.
+  // them. In join mode the output list repeats the one output once per input.
   int inputFileCount_ = 0;
   int outputFileCount_ = 0;
+
+  // Counters of the run, shown by the reports.
+  std::int64_t videoBytes_ = 0;
+  std::int64_t audioBytes_ = 0;
+  std::int64_t globalHeaderBytes_ = 0;
+  int duplicatedFrames_ = 0;
+  int droppedFrames_ = 0;
 
  private:
   using TOptionHandler = void (TCustomFFmpeg::*)(const std::string &name, const std::string &value);
@@ -161,7 +222,73 @@ class TCustomFFmpeg {
   bool SetPrivateOption(const std::string &name, const std::string &value, bool &refused);
   void RaiseLogLevelForDebug();
 
+  // Inputs (InputFiles.cpp).
+  void ResetAfterInput();
+  void WriteBackVideoOptions(int streamIndex, const AVStream *stream, AVCodecContext *decoder);
+  void WriteBackAudioOptions(AVCodecContext *decoder);
+
+  // Outputs (OutputFiles.cpp).
+  void ChooseOutputStreams(const AVOutputFormat *format, bool join, bool &video, bool &audio,
+                           bool &subtitle) const;
+  OutputStreamSpec &NewStream(AVFormatContext *output, AVMediaType type,
+                              std::vector<BitstreamFilterEntry> &pendingFilters,
+                              std::optional<std::string> &codecName);
+  OutputEntry *EntryOf(const AVFormatContext *context) const;
+  bool IsSourceFile(const std::string &fileName) const;
+
+  // Set-up and loop (TranscodeSetup.cpp, TranscodeLoop.cpp).
+  struct RunState;
+  void SetUp(RunState &run);
+  void BuildInputTables(RunState &run);
+  void MapStreams(RunState &run);
+  void PrepareStreamCopy(OutputStreamRecord &output, InputStreamRecord &source);
+  void PrepareEncoding(RunState &run, OutputStreamRecord &output, InputStreamRecord &source,
+                       int recordNumber);
+  void PrepareBitstreamFilters(OutputStreamRecord &output);
+  void OpenCodecs(RunState &run);
+  void CopyMetadata();
+  void WriteHeaders(RunState &run);
+  void RunMainLoop(RunState &run);
+  void FinishRun(RunState &run);
+  void CloseRunCodecs(RunState &run);
+  int DecodePacket(RunState &run, InputStreamRecord &source, const AVPacket *packet);
+  void CopyPacket(RunState &run, OutputStreamRecord &output, InputStreamRecord &source,
+                  const AVPacket *packet);
+  void HandFrame(RunState &run, InputStreamRecord &source, AVFrame *frame);
+  void DrainEncoders(RunState &run, InputStreamRecord &source);
+  void EncodeSubtitle(RunState &run, OutputStreamRecord &output, InputStreamRecord &source,
+                      AVSubtitle &subtitle, std::int64_t pts);
+  void HandOverSegment(RunState &run, int segment);
+  bool CorrectDiscontinuity(InputStreamRecord &source, AVPacket *packet);
+  double OutputClock(const OutputStreamRecord &output) const;
+  void PrintReport(RunState &run, bool isLast);
+  void CloseOutputs();
+  void CloseInputs();
+  static int InterruptCallback(void *opaque);
+
   TOptionState options_;
+
+  std::vector<std::unique_ptr<InputEntry>> inputs_;
+  std::vector<std::unique_ptr<OutputEntry>> outputs_;  // each file once
+  std::vector<OutputEntry *> outputList_;  // in join mode one entry per input
+  int inputStreamTotal_ = 0;   // streams of all inputs (forced-decoder slots)
+  int outputStreamTotal_ = 0;  // streams created (forced-encoder slots)
+  bool joinMode_ = false;
+  bool filtersInUse_ = false;
+  std::string lastError_;
+
+  TRunControl runControl_;
+  // While false, the I/O interrupt callback lets blocking calls finish even
+  // after a stop request (the trailers must still be written).
+  std::atomic<bool> interruptIo_{false};
+  bool finished_ = false;
+  std::int64_t runStartTime_ = 0;
+  std::array<int, 52> qpHistogram_{};
+  std::vector<std::uint8_t> subtitleBuffer_;
+  std::unique_ptr<RunState> run_;
+  // The encoder and decoder contexts opened by the current run.
+  std::vector<CodecContextPtr *> openedEncoders_;
+  std::vector<CodecContextPtr *> openedDecoders_;
 
   std::array<CodecContextPtr, kCodecTemplateCount> codecTemplates_;
   FormatContextPtr formatTemplate_;

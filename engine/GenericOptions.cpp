@@ -82,18 +82,6 @@ void LogInvalidValue(const std::string &name, const std::string &value) {
 
 }  // namespace
 
-void CodecContextDeleter::operator()(AVCodecContext *context) const {
-  if (ff.avcodec_free_context) ff.avcodec_free_context(&context);
-}
-
-void FormatContextDeleter::operator()(AVFormatContext *context) const {
-  if (ff.avformat_free_context) ff.avformat_free_context(context);
-}
-
-void ScalerContextDeleter::operator()(SwsContext *context) const {
-  if (ff.sws_freeContext) ff.sws_freeContext(context);
-}
-
 AVCodecContext *TCustomFFmpeg::CodecTemplate(int mediaType) const {
   if (mediaType < 0 || mediaType >= kCodecTemplateCount) return nullptr;
   return codecTemplates_[mediaType].get();

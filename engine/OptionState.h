@@ -20,6 +20,9 @@ constexpr int kMaxStreamMaps = 400;
 constexpr int kMaxMetadataMaps = 20;
 constexpr int kMaxInputFiles = 20;
 constexpr int kMaxStreamsPerInput = 20;  // rows of the input timestamp scales
+constexpr int kMaxOutputFiles = 20;      // entries of the output list
+constexpr int kMaxStreamsPerOutput = 20;
+constexpr int kMaxOutputStreams = 400;
 constexpr int kMaxHookWords = 64;        // a frame hook module and up to 63 arguments
 
 // One -map entry: the source stream and the stream it is synchronised with.
@@ -116,6 +119,7 @@ struct TOptionState {
   // Audio (-ar, -ac, -aq, -vol, languages).
   int audioSampleRate = 44100;
   int audioChannels = 2;
+  std::uint64_t audioChannelLayout = 0;  // channel mask taken from the input; 0 unknown
   float audioQScale = -99999.0f;  // not set
   int audioVolume = 256;
   std::string audioLanguage;     // -alang

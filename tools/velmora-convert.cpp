@@ -1,6 +1,10 @@
 // velmora-convert: one transcoding engine driven from the command line.
-//   velmora-convert [options] -i IN [more inputs] [output options] OUT
+//   velmora-convert [input options] -i IN [more inputs] [output options] [-join] OUT
 //   velmora-convert --version
+// Options before an input apply to that input, options after the last input
+// to the output. -join feeds the output with all inputs in turn. The task
+// runs on the calling thread; its progress goes to stderr. Exit status 0
+// when the task finished.
 // The FFmpeg libraries are loaded from the program folder's LibAV, or from
 // the system when that folder lacks them.
 #include <cstdio>
@@ -51,10 +55,53 @@ void PrintVersions() {
                 TFFmpegLoader::Instance().LoadedFrom(row.kind).c_str());
 }
 
+// The report line from the values of a progress notification.
+void PrintProgress(int frame, int fps, int durationMs, float quality, float bitRate,
+                   std::int64_t size) {
+  if (frame >= 0) std::fprintf(stderr, "frame=%5d fps=%3d q=%3.1f ", frame, fps, quality);
+  std::fprintf(stderr, "size=%8.0fkB time=%0.2f bitrate=%6.1fkbits/s\r", size / 1024.0,
+               durationMs / 1000.0, bitRate);
+  std::fflush(stderr);
+}
+
+// Runs the steps of the command line: options, inputs, the output and the
+// transcode. Returns the exit status.
+int RunTask(velmora::TCustomFFmpeg &engine, const velmora::CommandLine &line, bool join) {
+  using velmora::CommandStep;
+  bool hasOutput = false;
+  for (const CommandStep &step : line.steps) {
+    switch (step.kind) {
+      case CommandStep::Option:
+        engine.SetOption(step.name, step.value);
+        break;
+      case CommandStep::Input:
+        if (!engine.OpenInputFile(step.value)) {
+          std::cerr << engine.LastError() << "\n";
+          return 1;
+        }
+        break;
+      case CommandStep::Output:
+        if (engine.OpenOutputFile(step.value, join) < 0) {
+          std::cerr << engine.LastError() << "\n";
+          return 1;
+        }
+        hasOutput = true;
+        break;
+    }
+  }
+  if (!hasOutput) {
+    std::cout << "Options applied.\n";
+    return 0;
+  }
+  engine.Transcode();
+  std::fprintf(stderr, "\n");
+  return engine.Finished() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> args(argv + 1, argv + argc);
   auto &loader = TFFmpegLoader::Instance();
   loader.SetLibraryPath(ProgramFolder() + "/LibAV");
   if (!loader.LoadLibraries(velmora::kStandardLibraries)) {
@@ -65,10 +112,21 @@ int main(int argc, char **argv) {
     PrintVersions();
     return 0;
   }
+  // -join belongs to the task, not to the engine's options.
+  bool join = false;
+  std::erase_if(args, [&](const std::string &arg) {
+    if (arg != "-join") return false;
+    join = true;
+    return true;
+  });
 
   velmora::TCustomFFmpeg engine;
   engine.OnLog = [](int level, const std::string &text) {
     std::cerr << "[" << level << "] " << text << "\n";
+  };
+  engine.OnProgress = [](int frame, int fps, int durationMs, float quality, float bitRate,
+                         std::int64_t size, int) {
+    PrintProgress(frame, fps, durationMs, quality, bitRate, size);
   };
   engine.CreateOptionContexts();
 
@@ -78,14 +136,14 @@ int main(int argc, char **argv) {
     std::cerr << line.error << "\n";
     return 2;
   }
+  int status = 1;
   try {
-    for (const velmora::CommandStep &step : line.steps) {
-      if (step.kind == velmora::CommandStep::Option) engine.SetOption(step.name, step.value);
-    }
+    status = RunTask(engine, line, join);
   } catch (const velmora::FFmpegException &e) {
     std::cerr << e.what() << "\n";
-    return 1;
+    status = 1;
   }
-  std::cout << "Options applied.\n";
-  return 0;
+  engine.CloseOpenedCodecs();
+  engine.ClearEngine();
+  return status;
 }

@@ -1,0 +1,181 @@
+#pragma once
+// The engine's records: the opened input and output files (kept from their
+// opening until the engine is cleared) and the per-run tables that Transcode
+// builds from them (input files, input streams, output streams).
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "converter/FFmpegHeaders.h"
+#include "engine/OptionState.h"
+
+namespace velmora {
+
+struct CodecContextDeleter {
+  void operator()(AVCodecContext *context) const;
+};
+struct FormatContextDeleter {
+  void operator()(AVFormatContext *context) const;
+};
+// Closes a demuxer opened with OpenInputUrl (and its own I/O context).
+struct InputContextDeleter {
+  void operator()(AVFormatContext *context) const;
+};
+struct ScalerContextDeleter {
+  void operator()(SwsContext *context) const;
+};
+struct PacketDeleter {
+  void operator()(AVPacket *packet) const;
+};
+struct FrameDeleter {
+  void operator()(AVFrame *frame) const;
+};
+struct BitstreamFilterDeleter {
+  void operator()(AVBSFContext *context) const;
+};
+struct DictionaryDeleter {
+  void operator()(AVDictionary *dictionary) const;
+};
+struct AudioFifoDeleter {
+  void operator()(AVAudioFifo *fifo) const;
+};
+struct ResamplerDeleter {
+  void operator()(SwrContext *context) const;
+};
+struct StdioFileDeleter {
+  void operator()(std::FILE *file) const {
+    if (file) std::fclose(file);
+  }
+};
+
+using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
+using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextDeleter>;
+using InputContextPtr = std::unique_ptr<AVFormatContext, InputContextDeleter>;
+using ScalerContextPtr = std::unique_ptr<SwsContext, ScalerContextDeleter>;
+using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
+using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
+using BitstreamFilterPtr = std::unique_ptr<AVBSFContext, BitstreamFilterDeleter>;
+using DictionaryPtr = std::unique_ptr<AVDictionary, DictionaryDeleter>;
+using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
+using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerDeleter>;
+using StdioFilePtr = std::unique_ptr<std::FILE, StdioFileDeleter>;
+
+// One opened input file.
+struct InputEntry {
+  // One stream of the file as it was when the file was opened.
+  struct Stream {
+    // The stream's decoder context, filled from the stream parameters; it
+    // is opened at set-up when the stream needs decoding.
+    CodecContextPtr decoder;
+    // The decoder named by -vcodec / -acodec / -scodec when the file was
+    // opened, or none.
+    const AVCodec *forcedDecoder = nullptr;
+  };
+
+  InputContextPtr context;
+  std::string fileName;    // as the caller gave it
+  std::string url;         // as handed to the library
+  std::int64_t tsOffset = 0;  // microseconds, added to every packet timestamp
+  std::array<double, kMaxStreamsPerInput> tsScale{};  // 0: no scaling
+  std::vector<Stream> streams;
+  int durationMs = -1;  // -1 when the file does not report one
+};
+
+// One stream of an output file: what the muxer needs beside the library's
+// stream object, which no longer carries a codec context of its own.
+struct OutputStreamSpec {
+  AVStream *stream = nullptr;
+  // The encoding parameters (and, once opened, the encoder) of the stream;
+  // for stream copy only a holder of the options given for it.
+  CodecContextPtr codec;
+  const AVCodec *forcedEncoder = nullptr;
+  bool streamCopy = false;
+  std::vector<BitstreamFilterEntry> bitstreamFilters;
+  BitstreamFilterPtr filterChain;  // made at set-up from bitstreamFilters
+  std::string filterNames;         // "name1,name2" for messages
+  // End (pts + duration) of the latest packet handed to the muxer, in the
+  // stream's time base; the stream's output clock.
+  std::int64_t endPts = AV_NOPTS_VALUE;
+  std::int64_t lastDts = AV_NOPTS_VALUE;  // of the latest packet handed to the muxer
+};
+
+// One opened output file.
+struct OutputEntry {
+  FormatContextPtr context;
+  std::string fileName;  // as the caller gave it
+  std::string url;
+  std::vector<std::unique_ptr<OutputStreamSpec>> streams;  // by stream index
+  DictionaryPtr muxerOptions;  // private muxer options, given with the header
+  bool fileOpened = false;     // this engine opened (created) the file
+  bool headerWritten = false;
+  bool ptsOptional = false;    // the container takes packets without a pts
+};
+
+struct OutputStreamRecord;
+
+// Per-run record of one input file.
+struct InputFileRecord {
+  bool endOfFile = false;
+  int firstStream = 0;
+  int streamCount = 0;
+};
+
+// Per-run record of one input stream.
+struct InputStreamRecord {
+  int fileIndex = 0;
+  int streamIndex = 0;
+  AVStream *stream = nullptr;
+  AVCodecContext *decoder = nullptr;  // the context of the input entry
+  const AVCodec *forcedDecoder = nullptr;
+  bool unmapped = true;
+  bool decodingNeeded = false;
+  std::int64_t start = 0;  // wall clock at set-up with -re
+  std::int64_t nextPts = AV_NOPTS_VALUE;  // microseconds
+  std::int64_t pts = 0;                   // microseconds
+  bool isStart = true;
+  bool flushed = false;
+  float quality = 0;  // quality of the last decoded picture
+  // The output streams fed by this stream, in record order.
+  std::vector<OutputStreamRecord *> outputs;
+};
+
+// Per-run record of one output stream (in join mode: of one segment).
+struct OutputStreamRecord {
+  int fileIndex = 0;    // output-list entry (in join mode: the segment)
+  int streamIndex = 0;  // stream within that output
+  int sourceIndex = 0;  // index of the input stream record that feeds it
+  OutputEntry *file = nullptr;
+  OutputStreamSpec *spec = nullptr;
+  AVStream *stream = nullptr;
+  bool encodingNeeded = false;
+  int frameNumber = 0;
+  InputStreamRecord *sync = nullptr;
+  std::int64_t syncPts = 0;  // frames (video) or samples (audio) written
+  float quality = -1;        // quality of the last encoded picture
+
+  // Video re-encoding.
+  bool videoResample = false;
+  FramePtr pictureBuffer;
+  ScalerContextPtr scaler;
+  int resampleHeight = 0;
+  bool videoCrop = false;
+  int topBand = 0;
+  int leftBand = 0;
+  bool videoPad = false;
+  int padTop = 0;
+  int padBottom = 0;
+  int padLeft = 0;
+  int padRight = 0;
+
+  // Audio re-encoding.
+  bool audioResample = false;
+  ResamplerPtr resampler;
+  AudioFifoPtr fifo;
+
+  StdioFilePtr twoPassLog;
+};
+
+}  // namespace velmora
