@@ -1,0 +1,243 @@
+#include "converter/FFmpegVCL.h"
+
+#include "converter/FFmpegLoader.h"
+#include "converter/LibraryLogLevel.h"
+#include "engine/FFmpegException.h"
+#include "media/MainThread.h"
+
+namespace velmora {
+
+TCustomFFmpegVCL::TCustomFFmpegVCL() {
+  InstallLibraryLogCallback();
+  TComponentRegistry::Instance().Add(this);
+}
+
+TCustomFFmpegVCL::~TCustomFFmpegVCL() {
+  TComponentRegistry::Instance().Remove(this);
+  // A handler still running on another thread finishes first.
+  { std::lock_guard<std::recursive_mutex> guard(eventLock_); }
+  // Running tasks are stopped and waited for as they are freed.
+  for (TFFmpeg *task : tasks_.Tasks()) task->StopAndWait();
+  tasks_.ExtractAll();
+}
+
+void TCustomFFmpegVCL::SetLastError(const std::string &text) {
+  std::lock_guard<std::mutex> guard(errorLock_);
+  lastError_ = text;
+}
+
+std::string TCustomFFmpegVCL::LastError() const {
+  std::lock_guard<std::mutex> guard(errorLock_);
+  return lastError_;
+}
+
+void TCustomFFmpegVCL::SetLogLevel(TLogLevel level) {
+  logLevel_ = level;
+  SetLibraryLogLevel(EngineLevelFromLogLevel(level));
+}
+
+void TCustomFFmpegVCL::SetProgressInterval(int milliseconds) {
+  progressInterval_ = milliseconds <= 100 ? 100 : milliseconds;
+}
+
+void TCustomFFmpegVCL::SetPreview(bool on) {
+  for (TFFmpeg *task : tasks_.Tasks()) task->SetPreviewFlag(kPreviewWindow, on);
+  preview_ = on;
+}
+
+void TCustomFFmpegVCL::SetPreviewBitmap(bool on) {
+  for (TFFmpeg *task : tasks_.Tasks()) task->SetPreviewFlag(kPreviewBitmap, on);
+  previewBitmap_ = on;
+}
+
+bool TCustomFFmpegVCL::LoadLibraries(const std::string &libraryPath) {
+  TFFmpegLoader &loader = TFFmpegLoader::Instance();
+  loader.SetLibraryPath(libraryPath);
+  if (!loader.LoadLibraries(kStandardLibraries)) {
+    SetLastError(loader.LastLoadError());
+    return false;
+  }
+  SetLibraryLogLevel(EngineLevelFromLogLevel(logLevel_));
+  return true;
+}
+
+bool TCustomFFmpegVCL::LibrariesLoaded() const {
+  return TFFmpegLoader::Instance().LibrariesLoaded(kStandardLibraries);
+}
+
+void TCustomFFmpegVCL::UnloadLibraries() {
+  TFFmpegLoader::Instance().UnloadLibraries(kStandardLibraries);
+}
+
+void TCustomFFmpegVCL::PrepareTask(TFFmpeg &task) {
+  task.PrepareForRun();
+  task.Options().verbose = EngineLevelFromLogLevel(logLevel_);
+  task.SetPreviewFlag(kPreviewWindow, preview_);
+  task.SetPreviewFlag(kPreviewBitmap, previewBitmap_);
+  task.OnPreviewBitmapReceiver = [this, &task](const TBitmap &bitmap, int frame,
+                                               std::int64_t pts) {
+    HandlePreviewBitmap(task, bitmap, frame, pts);
+  };
+}
+
+void TCustomFFmpegVCL::ConnectReceivers(TFFmpeg &task) {
+  task.OnProgress = [this, &task](int frame, int fps, int duration, float q, float rate,
+                                  std::int64_t size, int total) {
+    HandleProgress(task, frame, fps, duration, q, rate, size, total);
+  };
+  task.OnTerminateReceiver = [this](TFFmpeg &ended) { HandleTerminate(ended); };
+}
+
+int TCustomFFmpegVCL::CreateTask(const std::string &fileName, TInputOptions *options) {
+  auto task = std::make_unique<TFFmpeg>();
+  TFFmpeg &t = *task;
+  t.OnLog = [this, &t](int level, const std::string &text) { HandleLog(&t, level, text); };
+  try {
+    PrepareTask(t);
+    ApplyInputOptions(t, fileName, options);
+    if (!t.OpenInputFile(fileName)) {
+      t.OnLog = nullptr;
+      SetLastError(t.LastError());
+      return -1;
+    }
+    t.Probe().AttachContext(t.InputContext(0));
+    ConnectReceivers(t);
+    return tasks_.Add(std::move(task));
+  } catch (const std::exception &e) {
+    SetLastError(e.what());
+    return -1;
+  }
+}
+
+bool TCustomFFmpegVCL::SetTaskOutput(int taskIndex, const std::string &fileName,
+                                     TOutputOptions *options) {
+  TFFmpeg &task = tasks_.Get(taskIndex);  // a bad index reaches the caller
+  try {
+    const bool join = ApplyOutputOptions(task, fileName, options);
+    if (task.OpenOutputFile(fileName, join) < 0) {
+      SetLastError(task.LastError());
+      return false;
+    }
+    if (options) ApplyExtraOptions(task, options->ExtraOptions, true);
+    return true;
+  } catch (const std::exception &e) {
+    SetLastError(e.what());
+    return false;
+  }
+}
+
+AVFormatContext *TCustomFFmpegVCL::TaskInputContext(int taskIndex) const {
+  return tasks_.Get(taskIndex).InputContext(0);
+}
+
+void TCustomFFmpegVCL::DeleteTask(int taskIndex) {
+  tasks_.Get(taskIndex).Stop();
+  tasks_.Extract(taskIndex);
+}
+
+void TCustomFFmpegVCL::RemoveAllTasks() {
+  for (TFFmpeg *task : tasks_.Tasks()) task->StopAndWait();
+  tasks_.ExtractAll();
+  SetLastError("");
+  threadMode_ = false;
+}
+
+void TCustomFFmpegVCL::StartTasks(int threadCount) {
+  ClearPendingLines();
+  std::unique_lock<std::recursive_mutex> lock(eventLock_);
+  nextTaskIndex_ = 0;
+  finishedCount_ = 0;
+  threadMode_ = threadCount > 0;
+  remainingToStart_ = TaskCount();
+  if (threadMode_) {
+    for (int left = threadCount; remainingToStart_ > 0 && left > 0; --left) StartNextTask();
+    return;
+  }
+  // One after another: each run returns when its task has ended. The event
+  // lock is not held while a task runs, only while the next one is chosen.
+  while (remainingToStart_ > 0) {
+    TFFmpeg &task = TakeNextTask();
+    lock.unlock();
+    task.Start(false, threadPriority_);
+    lock.lock();
+  }
+}
+
+TFFmpeg &TCustomFFmpegVCL::TakeNextTask() {
+  --remainingToStart_;
+  TFFmpeg &task = tasks_.Get(nextTaskIndex_++);
+  task.ProgressInterval = static_cast<std::int64_t>(progressInterval_) * 1000;
+  task.Options().verbose = EngineLevelFromLogLevel(logLevel_);
+  return task;
+}
+
+void TCustomFFmpegVCL::StartNextTask() {
+  if (remainingToStart_ > 0) TakeNextTask().Start(true, threadPriority_);
+}
+
+void TCustomFFmpegVCL::PauseTasks() {
+  for (TFFmpeg *task : tasks_.Tasks()) task->Pause();
+}
+
+void TCustomFFmpegVCL::ResumeTasks() {
+  for (TFFmpeg *task : tasks_.Tasks()) task->ResumeRun();
+}
+
+void TCustomFFmpegVCL::StopTasks() {
+  {
+    std::lock_guard<std::recursive_mutex> guard(eventLock_);
+    remainingToStart_ = 0;
+  }
+  for (TFFmpeg *task : tasks_.Tasks()) task->Stop();
+}
+
+void TCustomFFmpegVCL::HandleBeforeHook(TFFmpeg &task, std::int64_t pts, THookAction &action) {
+  if (OnBeforeHook) OnBeforeHook(task.Index, pts, action);
+}
+
+void TCustomFFmpegVCL::HandleCustomHook(TFFmpeg &task, TBitmap &bitmap, int frameNumber,
+                                        std::int64_t pts, bool &update, bool &stopHook) {
+  if (OnCustomHook) OnCustomHook(task.Index, bitmap, frameNumber, pts, update, stopHook);
+}
+
+void TCustomFFmpegVCL::HandleLog(TFFmpeg *task, int engineLevel, const std::string &message) {
+  std::lock_guard<std::recursive_mutex> guard(eventLock_);
+  if (OnLog) OnLog(task ? task->Index.load() : -1, LogLevelFromEngine(engineLevel), message);
+}
+
+void TCustomFFmpegVCL::HandlePreviewBitmap(TFFmpeg &task, const TBitmap &bitmap,
+                                           int frameNumber, std::int64_t pts) {
+  if (!OnPreviewBitmap) return;
+  std::lock_guard<std::mutex> slot(previewSlotLock_);
+  const int index = task.Index;
+  TMainThread::Synchronize([&] { OnPreviewBitmap(index, bitmap, frameNumber, pts); });
+}
+
+void TCustomFFmpegVCL::HandleProgress(TFFmpeg &task, int frameNumber, int fps,
+                                      int currentDuration, float quality, float bitRate,
+                                      std::int64_t currentSize, int totalOutputDuration) {
+  std::lock_guard<std::recursive_mutex> guard(eventLock_);
+  if (OnProgress)
+    OnProgress(task.Index, frameNumber, fps, currentDuration, quality, bitRate, currentSize,
+               totalOutputDuration);
+}
+
+void TCustomFFmpegVCL::HandleTerminate(TFFmpeg &task) {
+  std::lock_guard<std::recursive_mutex> guard(eventLock_);
+  if (OnTerminate)
+    OnTerminate(task.Index, task.FinishedRun(), task.ExceptionRaised(), task.ExceptionMessage());
+  ++finishedCount_;
+  if (remainingToStart_ > 0) {
+    if (threadMode_) StartNextTask();
+  } else if (finishedCount_ >= TaskCount()) {
+    if (OnTerminate) OnTerminate(-1, true, false, "");
+    ClearPendingLines();
+  }
+}
+
+void TCustomFFmpegVCL::DeliverLibraryLine(int engineLevel, const std::string &line) {
+  TFFmpeg *task = tasks_.FindByThread(std::this_thread::get_id());
+  if (task || TMainThread::IsMainThread()) HandleLog(task, engineLevel, line);
+}
+
+}  // namespace velmora
