@@ -103,10 +103,13 @@ void TCustomFFmpeg::WritePacket(OutputStreamRecord &output, AVPacket *packet) {
   const int streamIndex = output.stream->index;
   auto mux = [&](AVPacket *p) {
     p->stream_index = streamIndex;
-    // The muxer refuses a decoding time that does not increase; one such
-    // packet is moved just after its predecessor rather than ending the run.
+    // Decoding times must increase (most muxers refuse anything else); a
+    // packet that would go back, as where two joined inputs overlap by an
+    // audio priming frame, is moved just after its predecessor.
     if (p->dts != AV_NOPTS_VALUE && spec.lastDts != AV_NOPTS_VALUE) {
-      const bool strict = !(context->oformat->flags & AVFMT_TS_NONSTRICT);
+      const bool strict = !(context->oformat->flags & AVFMT_TS_NONSTRICT) ||
+                          TypeOf(output) == AVMEDIA_TYPE_AUDIO ||
+                          TypeOf(output) == AVMEDIA_TYPE_VIDEO;
       if (p->dts < spec.lastDts + (strict ? 1 : 0)) {
         const std::int64_t moved = spec.lastDts + (strict ? 1 : 0);
         if (options_.verbose > 1)
@@ -218,6 +221,7 @@ void TCustomFFmpeg::HandFrame(RunState &, InputStreamRecord &source, AVFrame *fr
   if (type == AVMEDIA_TYPE_AUDIO && options_.audioVolume != 256)
     ApplyVolume(frame, options_.audioVolume);
   if (options_.startTime != 0 && source.pts < options_.startTime) return;
+  if (source.pts >= options_.recordingTime) return;
   for (OutputStreamRecord *output : source.outputs) {
     if (!output->encodingNeeded) continue;
     if (type == AVMEDIA_TYPE_AUDIO)
@@ -373,7 +377,10 @@ int TCustomFFmpeg::DecodePacket(RunState &run, InputStreamRecord &source, const 
     const std::int64_t elapsed = ff.av_gettime() - source.start;
     if (source.pts - elapsed > 1000) ff.av_usleep(static_cast<unsigned>((source.pts - elapsed) / 1000 * 1000));
   }
-  if (options_.startTime == 0 || source.pts >= options_.startTime) {
+  // Past the recording time nothing more is written, although a stream
+  // that lags in the input file keeps the loop reading a little longer.
+  if ((options_.startTime == 0 || source.pts >= options_.startTime) &&
+      source.pts < options_.recordingTime) {
     for (OutputStreamRecord *output : source.outputs)
       if (!output->encodingNeeded) CopyPacket(run, *output, source, packet);
   }
@@ -411,7 +418,7 @@ void TCustomFFmpeg::HandOverSegment(RunState &run, int segment) {
   }
   // Every later segment continues the counts of this one.
   const int total = static_cast<int>(run.outputStreams.size());
-  for (int n = run.segmentSize; n < total; ++n) {
+  for (int n = (segment + 1) * run.segmentSize; n < total; ++n) {
     run.outputStreams[n].syncPts = run.outputStreams[n - run.segmentSize].syncPts;
     run.outputStreams[n].frameNumber = run.outputStreams[n - run.segmentSize].frameNumber;
   }

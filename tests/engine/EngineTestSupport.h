@@ -1,0 +1,61 @@
+#pragma once
+// Helpers of the engine tests: running one task through the engine the way
+// the converter tool does, and reading a result file back through the
+// library (packets counted, frames decoded, timestamps checked).
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "converter/FFmpegHeaders.h"
+#include "engine/CustomFFmpeg.h"
+
+namespace velmora::test {
+
+// What the library finds in one stream of a file.
+struct StreamSummary {
+  AVMediaType type = AVMEDIA_TYPE_UNKNOWN;
+  std::string codec;
+  int packets = 0;
+  int frames = 0;            // decoded frames (video) or audio frames
+  double start = 0;          // seconds: first pts
+  double end = 0;            // seconds: last pts + duration
+  double frameDuration = 0;  // seconds, from the stream's frame rate (video)
+  bool dtsIncreasing = true;
+};
+
+struct MediaSummary {
+  std::string format;
+  std::vector<StreamSummary> streams;
+  double duration = 0;  // seconds, the container's
+  const StreamSummary *Find(AVMediaType type) const {
+    for (const StreamSummary &s : streams)
+      if (s.type == type) return &s;
+    return nullptr;
+  }
+};
+
+// Opens `file` with the library, reads every packet and (with `decode`)
+// decodes the video and audio streams.
+MediaSummary Summarize(const std::string &file, bool decode = true);
+
+// The outcome of one task.
+struct TaskResult {
+  bool opened = false;   // every input and the output were opened
+  std::string error;     // LastError of a failed open, or the exception text
+  bool finished = false;
+  std::vector<std::pair<int, std::string>> log;
+  bool Logged(const std::string &part) const;
+};
+
+// Runs a command line of the converter tool ([options] -i IN ... [options]
+// OUT) through `engine`: options in order, inputs and the output opened,
+// Transcode, then the closing and clearing of the engine, as the converter
+// component does.
+TaskResult RunTask(TCustomFFmpeg &engine, const std::vector<std::string> &args, bool join = false);
+TaskResult RunTask(const std::vector<std::string> &args, bool join = false);
+
+// Small generated clips: lavfi test picture and tone, `seconds` long.
+void MakeClip(const std::string &file, double seconds, const std::vector<std::string> &codecArgs,
+              const std::string &size = "160x120");
+
+}  // namespace velmora::test

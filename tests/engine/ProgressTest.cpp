@@ -1,0 +1,86 @@
+// Progress reports: the values handed to the progress receiver, their
+// spacing by the report interval, and the last report of a run.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "EngineTestSupport.h"
+#include "converter/FFmpegLoader.h"
+#include "support/TestSupport.h"
+
+namespace velmora {
+namespace {
+
+struct Report {
+  int frame;
+  int fps;
+  int durationMs;
+  float quality;
+  float bitRate;
+  std::int64_t size;
+  int total;
+  std::chrono::steady_clock::time_point at;
+};
+
+class ProgressTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::LoadSystemLibraries();
+    ff.av_log_set_level(AV_LOG_QUIET);
+  }
+  std::vector<Report> Run(const std::vector<std::string> &args, std::int64_t interval) {
+    std::vector<Report> reports;
+    TCustomFFmpeg engine;
+    engine.ProgressInterval = interval;
+    engine.OnProgress = [&](int frame, int fps, int durationMs, float quality, float bitRate,
+                            std::int64_t size, int total) {
+      reports.push_back({frame, fps, durationMs, quality, bitRate, size, total,
+                         std::chrono::steady_clock::now()});
+    };
+    const test::TaskResult result = test::RunTask(engine, args);
+    EXPECT_TRUE(result.finished) << result.error;
+    return reports;
+  }
+  test::TempDir dir;
+};
+
+TEST_F(ProgressTest, AudioOnlyOutputReportsNoPictureValues) {
+  const std::string input = dir.file("tone.wav");
+  test::MakeClip(input, 1, {"-vn", "-c:a", "pcm_s16le"});
+  const std::string output = dir.file("copy.wav");
+  const std::vector<Report> reports = Run({"-i", input, "-acodec", "copy", output}, 1000000000);
+  ASSERT_EQ(reports.size(), 1u);  // only the last report within a huge interval
+  const Report &last = reports.back();
+  EXPECT_EQ(last.frame, -1);
+  EXPECT_EQ(last.fps, -1);
+  EXPECT_EQ(last.quality, -1.0f);
+  EXPECT_NEAR(last.durationMs, 1000, 30);
+  EXPECT_EQ(last.total, 1000);
+  EXPECT_EQ(last.size, static_cast<std::int64_t>(std::filesystem::file_size(output)));
+  EXPECT_NEAR(last.bitRate, 44100 * 16 / 1000.0, 30);
+}
+
+TEST_F(ProgressTest, ReportsAreSpacedByTheIntervalAndEndWithTheLast) {
+  const std::string input = dir.file("clip.mpg");
+  test::MakeClip(input, 2, {"-c:v", "mpeg2video", "-c:a", "mp2", "-f", "mpeg"});
+  const std::string output = dir.file("copy.mkv");
+  const std::int64_t interval = 1000;  // microseconds
+  const std::vector<Report> reports =
+      Run({"-i", input, "-vcodec", "copy", "-acodec", "copy", output}, interval);
+  ASSERT_GE(reports.size(), 1u);
+  for (std::size_t i = 1; i + 1 < reports.size(); ++i)
+    EXPECT_GE(reports[i].at - reports[i - 1].at, std::chrono::microseconds(interval));
+  for (std::size_t i = 1; i < reports.size(); ++i) {
+    EXPECT_GE(reports[i].frame, reports[i - 1].frame);
+    EXPECT_GE(reports[i].durationMs, reports[i - 1].durationMs);
+  }
+  const Report &last = reports.back();
+  EXPECT_EQ(last.frame, 50);
+  EXPECT_EQ(last.quality, -1.0f);  // copied pictures have no quantiser
+  EXPECT_NEAR(last.durationMs, 2000, 60);
+  EXPECT_EQ(last.size, static_cast<std::int64_t>(std::filesystem::file_size(output)));
+}
+
+}  // namespace
+}  // namespace velmora
