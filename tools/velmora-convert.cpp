@@ -7,6 +7,7 @@
 // when the task finished.
 // The FFmpeg libraries are loaded from the program folder's LibAV, or from
 // the system when that folder lacks them.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -55,9 +56,18 @@ void PrintVersions() {
                 TFFmpegLoader::Instance().LoadedFrom(row.kind).c_str());
 }
 
+// A report line stays on its terminal line until something else is printed.
+bool gProgressShown = false;
+
+void EndProgressLine() {
+  if (gProgressShown) std::fputc('\n', stderr);
+  gProgressShown = false;
+}
+
 // The report line from the values of a progress notification.
 void PrintProgress(int frame, int fps, int durationMs, float quality, float bitRate,
                    std::int64_t size) {
+  gProgressShown = true;
   if (frame >= 0) std::fprintf(stderr, "frame=%5d fps=%3d q=%3.1f ", frame, fps, quality);
   std::fprintf(stderr, "size=%8.0fkB time=%0.2f bitrate=%6.1fkbits/s\r", size / 1024.0,
                durationMs / 1000.0, bitRate);
@@ -94,7 +104,7 @@ int RunTask(velmora::TCustomFFmpeg &engine, const velmora::CommandLine &line, bo
     return 0;
   }
   engine.Transcode();
-  std::fprintf(stderr, "\n");
+  EndProgressLine();
   return engine.Finished() ? 0 : 1;
 }
 
@@ -121,7 +131,10 @@ int main(int argc, char **argv) {
   });
 
   velmora::TCustomFFmpeg engine;
-  engine.OnLog = [](int level, const std::string &text) {
+  // The engine's messages up to the -v level (errors always).
+  engine.OnLog = [&engine](int level, const std::string &text) {
+    if (level > std::max(0, engine.Options().verbose)) return;
+    EndProgressLine();
     std::cerr << "[" << level << "] " << text << "\n";
   };
   engine.OnProgress = [](int frame, int fps, int durationMs, float quality, float bitRate,
@@ -140,6 +153,7 @@ int main(int argc, char **argv) {
   try {
     status = RunTask(engine, line, join);
   } catch (const velmora::FFmpegException &e) {
+    EndProgressLine();
     std::cerr << e.what() << "\n";
     status = 1;
   }

@@ -82,5 +82,30 @@ TEST_F(ProgressTest, ReportsAreSpacedByTheIntervalAndEndWithTheLast) {
   EXPECT_EQ(last.size, static_cast<std::int64_t>(std::filesystem::file_size(output)));
 }
 
+// A stop request ends the loop at its next turn; the trailer and the last
+// report are still written, and the run does not count as finished.
+TEST_F(ProgressTest, AStopRequestStillClosesTheOutput) {
+  const std::string input = dir.file("clip.mpg");
+  test::MakeClip(input, 2, {"-c:v", "mpeg2video", "-c:a", "mp2", "-f", "mpeg"});
+  const std::string output = dir.file("stopped.mkv");
+  TCustomFFmpeg engine;
+  engine.ProgressInterval = 0;
+  std::vector<int> frames;
+  engine.OnProgress = [&](int frame, int, int, float, float, std::int64_t, int) {
+    frames.push_back(frame);
+    if (frame >= 10) engine.RunControl().RequestStop();
+  };
+  const test::TaskResult result = test::RunTask(
+      engine, {"-i", input, "-vcodec", "copy", "-acodec", "copy", output});
+  EXPECT_TRUE(result.opened) << result.error;
+  EXPECT_TRUE(result.error.empty()) << result.error;
+  EXPECT_FALSE(result.finished);
+  ASSERT_GE(frames.size(), 2u);
+  const test::MediaSummary out = test::Summarize(output);
+  EXPECT_GT(out.duration, 0);  // the trailer made the file whole
+  EXPECT_EQ(out.Find(AVMEDIA_TYPE_VIDEO)->frames, frames.back());
+  EXPECT_LT(frames.back(), 50);
+}
+
 }  // namespace
 }  // namespace velmora

@@ -155,8 +155,8 @@ TEST_F(StreamCopyTest, RecordingTimeAndStartTimeCutTheOutput) {
   test::MakeClip(input, 5, MpegCodecs());
   const std::string cut = dir.file("two.mkv");
   ASSERT_TRUE(test::RunTask(CopyArgs({input}, cut, {}, {"-t", "2"})).finished);
-  const StreamSummary *video = test::Summarize(cut).Find(AVMEDIA_TYPE_VIDEO);
-  EXPECT_NEAR(Length(*video), 2.0, 0.04 + 1e-6);
+  const MediaSummary first = test::Summarize(cut);
+  EXPECT_NEAR(Length(*first.Find(AVMEDIA_TYPE_VIDEO)), 2.0, 0.04 + 1e-6);
 
   // -ss before the input seeks it; the output starts at the new start.
   const std::string short2 = dir.file("two.mp4");
