@@ -148,6 +148,7 @@ bool TCustomFFmpeg::OpenInputFile(const std::string &fileName) {
     lastError_ = OpenErrorText(fileName, AVERROR(ENOMEM));
     return false;
   }
+  // A stop request ends a blocking read of the running loop.
   context->interrupt_callback = {&TCustomFFmpeg::InterruptCallback, this};
   ApplyGenericOptions(context, FormatTemplate(), AV_OPT_FLAG_DECODING_PARAM);
   context->video_codec_id = videoId;

@@ -220,7 +220,9 @@ int TCustomFFmpeg::OpenOutputFile(const std::string &fileName, bool join) {
   owned->fileName = fileName;
   owned->url = url;
   OutputEntry *entry = owned.get();
-  context->interrupt_callback = {&TCustomFFmpeg::InterruptCallback, this};
+  // Outputs get no interrupt callback: the library checks it before every
+  // write, and the packets in flight, the trailer and the last report must
+  // still reach the file after a stop request.
   const AVOutputFormat *format = context->oformat;
   for (std::string_view name : kPtsOptionalFormats)
     entry->ptsOptional = entry->ptsOptional || name == format->name;

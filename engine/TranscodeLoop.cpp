@@ -486,7 +486,8 @@ void TCustomFFmpeg::RunMainLoop(RunState &run) {
       continue;
     }
     if (read < 0) {
-      if (read != AVERROR_EOF && options_.verbose >= 0) {
+      // A read cut short by a stop request is no error of the file.
+      if (read != AVERROR_EOF && read != AVERROR_EXIT && options_.verbose >= 0) {
         char reason[128] = "";
         ff.av_strerror(read, reason, sizeof reason);
         Log(1, Format("%s: %s", entry.fileName.c_str(), reason));
