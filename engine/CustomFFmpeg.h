@@ -48,6 +48,7 @@ class TCustomFFmpeg {
   // Wall-clock time between two progress reports, in microseconds.
   std::int64_t ProgressInterval = 500000;
   // Previews switched on: bit 0 the preview window, bit 1 the preview bitmap.
+  // Changed under PreviewLock() while a task may run.
   int PreviewFlags = 0;
   // A custom frame hook receiver is connected.
   bool CustomHookInstalled = false;
@@ -241,6 +242,7 @@ class TCustomFFmpeg {
   void SetUp(RunState &run);
   void BuildInputTables(RunState &run);
   void MapStreams(RunState &run);
+  bool PreviewSwitchedOn() const;
   void PrepareStreamCopy(OutputStreamRecord &output, InputStreamRecord &source);
   void PrepareEncoding(RunState &run, OutputStreamRecord &output, InputStreamRecord &source,
                        int recordNumber);

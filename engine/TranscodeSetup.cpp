@@ -16,6 +16,7 @@
 #include "engine/FFmpegException.h"
 #include "engine/OptionTexts.h"
 #include "engine/RunState.h"
+#include "media/PreviewLock.h"
 #include "media/UnicodeProtocol.h"
 
 namespace velmora {
@@ -57,6 +58,12 @@ AVRational CopyTimeBase(const AVStream *input, const AVOutputFormat *format) {
 }
 
 }  // namespace
+
+// The previews are switched from another thread, under the preview lock.
+bool TCustomFFmpeg::PreviewSwitchedOn() const {
+  std::lock_guard<std::mutex> guard(PreviewLock());
+  return PreviewFlags != 0;
+}
 
 void TCustomFFmpeg::BuildInputTables(RunState &run) {
   int first = 0;
@@ -165,7 +172,7 @@ void TCustomFFmpeg::PrepareStreamCopy(OutputStreamRecord &output, InputStreamRec
             "-vcodec copy and CustomHook are incompatible (frames are not decoded)");
       if (options_.usingFrameHooks)
         throw FFmpegException("-vcodec copy and -vhook are incompatible (frames are not decoded)");
-      if (PreviewFlags != 0)
+      if (PreviewSwitchedOn())
         throw FFmpegException(
             "-vcodec copy and PostHooks are incompatible (frames are not decoded)");
       break;
