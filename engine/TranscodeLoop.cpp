@@ -318,7 +318,6 @@ int TCustomFFmpeg::DecodePacket(RunState &run, InputStreamRecord &source, const 
         }
       }
     } else if (type == AVMEDIA_TYPE_AUDIO || type == AVMEDIA_TYPE_VIDEO) {
-      const std::int64_t packetTime = source.pts;
       int result = ff.avcodec_send_packet(decoder, packet);
       if (result < 0 && result != AVERROR_EOF) return -1;
       int frames = 0;
@@ -346,7 +345,6 @@ int TCustomFFmpeg::DecodePacket(RunState &run, InputStreamRecord &source, const 
         ff.av_frame_unref(frame);
       }
       if (result != AVERROR(EAGAIN) && result != AVERROR_EOF) return -1;
-      (void)packetTime;
     } else {
       return -1;
     }

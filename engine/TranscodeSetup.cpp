@@ -100,9 +100,7 @@ void TCustomFFmpeg::MapStreams(RunState &run) {
       record.file = outputList_[j];
       record.spec = outputList_[j]->streams[k].get();
       record.stream = output->streams[k];
-      const AVMediaType type = record.stream->codecpar->codec_type != AVMEDIA_TYPE_UNKNOWN
-                                   ? record.stream->codecpar->codec_type
-                                   : record.spec->codec->codec_type;
+      const AVMediaType type = record.spec->codec->codec_type;
       auto mismatch = [&](const std::string &message) {
         ff.av_dump_format(output, static_cast<int>(j), outputList_[j]->url.c_str(), 1);
         throw FFmpegException(message);
@@ -219,10 +217,9 @@ void TCustomFFmpeg::PrepareStreamCopy(OutputStreamRecord &output, InputStreamRec
   }
 }
 
-void TCustomFFmpeg::PrepareEncoding(RunState &run, OutputStreamRecord &output,
+void TCustomFFmpeg::PrepareEncoding(RunState &, OutputStreamRecord &output,
                                     InputStreamRecord &source, int recordNumber) {
   AVCodecContext *encoder = output.spec->codec.get();
-  const AVCodecContext *decoder = source.decoder;
   const AVCodecParameters *in = source.stream->codecpar;
   switch (encoder->codec_type) {
     case AVMEDIA_TYPE_AUDIO:
@@ -288,8 +285,6 @@ void TCustomFFmpeg::PrepareEncoding(RunState &run, OutputStreamRecord &output,
   }
   source.decodingNeeded = true;
   output.encodingNeeded = true;
-  (void)decoder;
-  (void)run;
 
   // Two-pass statistics, for the stream's own encoder only.
   if (joinMode_ && output.fileIndex != 0) return;
