@@ -35,7 +35,10 @@ std::string TFFmpeg::ExceptionMessage() const {
 }
 
 void TFFmpeg::FailStart(const std::string &message) {
-  ClearEngine();
+  // The engine keeps its input open until the task is freed or prepared
+  // again: a refused start may run under the component's event lock, and
+  // closing files there could log through the library, which takes the
+  // registry lock, the reverse of the order in which log lines are delivered.
   Log(-1, message);
   {
     std::lock_guard<std::mutex> guard(messageLock_);

@@ -12,7 +12,11 @@ TCustomFFmpegVCL::TCustomFFmpegVCL() {
   TComponentRegistry::Instance().Add(this);
 }
 
-TCustomFFmpegVCL::~TCustomFFmpegVCL() {
+TCustomFFmpegVCL::~TCustomFFmpegVCL() { Shutdown(); }
+
+void TCustomFFmpegVCL::Shutdown() {
+  if (shutDown_) return;
+  shutDown_ = true;
   TComponentRegistry::Instance().Remove(this);
   // A handler still running on another thread finishes first.
   { std::lock_guard<std::recursive_mutex> guard(eventLock_); }

@@ -107,6 +107,11 @@ class TCustomFFmpegVCL : public TLogLineTarget {
 
   void DeliverLibraryLine(int engineLevel, const std::string &line) override;
 
+  // Leaves the registry and stops and frees every task. A class derived from
+  // this one calls it first in its own destructor, so that no task thread
+  // calls a handler of an object that is already being taken apart.
+  void Shutdown();
+
  private:
   void ConnectReceivers(TFFmpeg &task);
   void PrepareTask(TFFmpeg &task);
@@ -133,11 +138,15 @@ class TCustomFFmpegVCL : public TLogLineTarget {
   std::recursive_mutex eventLock_;
   // One preview delivery at a time: the hand-over slot is shared by all tasks.
   std::mutex previewSlotLock_;
+  bool shutDown_ = false;
   int finishedCount_ = 0;
   int remainingToStart_ = 0;
 };
 
 // The component as the windows use it.
-class TFFmpegVCL : public TCustomFFmpegVCL {};
+class TFFmpegVCL final : public TCustomFFmpegVCL {
+ public:
+  ~TFFmpegVCL() override { Shutdown(); }
+};
 
 }  // namespace velmora
