@@ -309,6 +309,33 @@ TEST_F(ConverterTest, ErrorsReachLastErrorAndEndOnlyTheirTask) {
   }
 }
 
+TEST_F(ConverterTest, AnErrorDuringATranscodeEndsOnlyThatTask) {
+  AddCopyTask("first.mpg");
+  const int failing = component.CreateTask(Source());
+  TOutputOptions output;
+  InitOutputOptions(output);
+  output.VideoCodec = output.AudioCodec = "copy";
+  output.AudioVolume = 100;  // a volume change needs decoded samples
+  ASSERT_TRUE(component.SetTaskOutput(failing, dir.file("failing.mpg"), &output));
+  AddCopyTask("third.mpg");
+  EventLog events(component);
+  component.StartTasks(2);
+  events.WaitForRunEnd();
+  const std::string message = "-acodec copy and -vol are incompatible (frames are not decoded)";
+  std::map<int, TerminateRecord> byIndex;
+  for (const auto &t : events.Terminates()) byIndex[t.index] = t;
+  ASSERT_EQ(byIndex.size(), 4u);
+  EXPECT_TRUE(byIndex[0].finished);
+  EXPECT_TRUE(byIndex[2].finished);
+  EXPECT_FALSE(byIndex[1].finished);
+  EXPECT_TRUE(byIndex[1].exception);
+  EXPECT_EQ(byIndex[1].message, message);
+  bool logged = false;
+  for (const auto &log : events.Logs())
+    logged |= log.index == 1 && log.level == llQuiet && log.message == message;
+  EXPECT_TRUE(logged);
+}
+
 TEST_F(ConverterTest, FreeingTheComponentStopsAndWaitsForRunningTasks) {
   std::atomic<int> terminated{0};
   {
