@@ -11,6 +11,7 @@
 #include <variant>
 
 #include "converter/FFmpegLoader.h"
+#include "media/ProgramFolder.h"
 #include "converter/LibraryLogLevel.h"
 #include "engine/CustomFFmpeg.h"
 #include "engine/FFmpegException.h"
@@ -210,13 +211,6 @@ std::int64_t RoundToSeconds(std::int64_t microseconds) {
   }
   if (rest > kSecond / 2 || (rest == kSecond / 2 && (seconds & 1) != 0)) ++seconds;
   return seconds;
-}
-
-std::string ProgramFolder() {
-  std::error_code error;
-  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return std::string();
-  return program.parent_path().string() + "/";
 }
 
 const char *const kVerticalCropError =
@@ -639,7 +633,7 @@ void TCustomFFmpeg::OptVstats(const std::string &, const std::string &) {
   localtime_r(&now, &local);
   char clock[16];
   std::strftime(clock, sizeof clock, "%H%M%S", &local);
-  options_.vstatsFileName = ProgramFolder() + "vstats_" + clock + ".log";
+  options_.vstatsFileName = ProgramFolder() + "/vstats_" + clock + ".log";
 }
 
 std::vector<std::string> TCustomFFmpeg::SplitHookWords(const std::string &value) {

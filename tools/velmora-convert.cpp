@@ -18,17 +18,12 @@
 #include "engine/CustomFFmpeg.h"
 #include "engine/FFmpegException.h"
 #include "tools/CommandLine.h"
+#include "media/ProgramFolder.h"
 
 namespace {
 
 using velmora::TFFmpegLoader;
 using velmora::TLibraryKind;
-
-std::string ProgramFolder() {
-  std::error_code ec;
-  auto exe = std::filesystem::canonical("/proc/self/exe", ec);
-  return ec ? std::string(".") : exe.parent_path().string();
-}
 
 std::string VersionText(unsigned version) {
   return std::to_string(version >> 16) + "." + std::to_string((version >> 8) & 0xFF) + "." +
@@ -113,7 +108,7 @@ int RunTask(velmora::TCustomFFmpeg &engine, const velmora::CommandLine &line, bo
 int main(int argc, char **argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   auto &loader = TFFmpegLoader::Instance();
-  loader.SetLibraryPath(ProgramFolder() + "/LibAV");
+  loader.SetLibraryPath(velmora::ProgramFolder() + "/LibAV");
   if (!loader.LoadLibraries(velmora::kStandardLibraries)) {
     std::cerr << loader.LastLoadError() << "\n";
     return 1;

@@ -15,18 +15,13 @@
 #include "converter/FFmpegLoader.h"
 #include "engine/FFmpegException.h"
 #include "media/AVProbe.h"
+#include "media/ProgramFolder.h"
 
 namespace {
 
 using velmora::TAudioStreamInfo;
 using velmora::TFileStreamInfo;
 using velmora::TVideoStreamInfo;
-
-std::string ProgramFolder() {
-  std::error_code ec;
-  auto exe = std::filesystem::canonical("/proc/self/exe", ec);
-  return ec ? std::string(".") : exe.parent_path().string();
-}
 
 void Field(const char *name, std::int64_t value) { std::printf("%s=%" PRId64 "\n", name, value); }
 void Field(const char *name, const std::string &value) {
@@ -100,7 +95,7 @@ int main(int argc, char **argv) {
   }
 
   auto &loader = velmora::TFFmpegLoader::Instance();
-  loader.SetLibraryPath(ProgramFolder() + "/LibAV");
+  loader.SetLibraryPath(velmora::ProgramFolder() + "/LibAV");
   if (!loader.LoadLibraries(velmora::kStandardLibraries)) {
     std::cerr << loader.LastLoadError() << "\n";
     return 1;

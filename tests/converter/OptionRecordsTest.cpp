@@ -35,25 +35,6 @@ class TargetRecordingTask : public TFFmpeg {
   }
 };
 
-class ScopedTimeZone {
- public:
-  explicit ScopedTimeZone(const char *zone) {
-    if (const char *old = std::getenv("TZ")) saved_ = old, hadValue_ = true;
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~ScopedTimeZone() {
-    if (hadValue_)
-      setenv("TZ", saved_.c_str(), 1);
-    else
-      unsetenv("TZ");
-    tzset();
-  }
-
- private:
-  std::string saved_;
-  bool hadValue_ = false;
-};
 
 std::int64_t CodecOption(const TFFmpeg &task, AVMediaType type, const char *name) {
   std::int64_t value = -1;
@@ -355,7 +336,7 @@ TEST_F(OptionRecords, AFailingFieldKeepsTheFieldsBeforeIt) {
 }
 
 TEST_F(OptionRecords, MetadataFieldsAndTimestamp) {
-  ScopedTimeZone zone("UTC");
+  test::ScopedTimeZone zone("UTC");
   output_.Metadata.Year = 2009;
   output_.Metadata.Track = 3;
   output_.Metadata.Title = "T";
@@ -401,7 +382,7 @@ TEST(DateTimeToUnixSeconds, UsesTheStandardTimeBias) {
       {"EST5EDT,M3.2.0,M11.1.0", 44013.5, 1593622800},
   };
   for (const Case &c : cases) {
-    ScopedTimeZone zone(c.zone);
+    test::ScopedTimeZone zone(c.zone);
     EXPECT_EQ(DateTimeToUnixSeconds(c.dateTime), c.seconds) << c.zone << " " << c.dateTime;
   }
 }

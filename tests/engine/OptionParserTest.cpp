@@ -14,6 +14,7 @@
 
 #include "engine/CustomFFmpeg.h"
 #include "engine/FFmpegException.h"
+#include "media/ProgramFolder.h"
 #include "support/TestSupport.h"
 
 namespace velmora {
@@ -560,7 +561,7 @@ TEST_F(OptionParserTest, TargetSplitsOffItsNorm) {
 TEST_F(OptionParserTest, VstatsFileGoesToTheProgramFolder) {
   engine.SetOption("vstats", "");
   ASSERT_TRUE(engine.Options().vstatsFileName);
-  const std::string folder = test::ProgramFolder().string() + "/";
+  const std::string folder = ProgramFolder() + "/";
   const std::string name = *engine.Options().vstatsFileName;
   ASSERT_EQ(name.rfind(folder, 0), 0u) << name;
   EXPECT_TRUE(std::regex_match(name.substr(folder.size()), std::regex(R"(vstats_\d{6}\.log)")))

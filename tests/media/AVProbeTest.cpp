@@ -44,25 +44,6 @@ void CaptureLog(void *context, int level, const char *format, va_list args) {
 }
 
 // Sets TZ for one test and puts the previous value back.
-class ScopedTimeZone {
- public:
-  explicit ScopedTimeZone(const char *zone) {
-    if (const char *old = std::getenv("TZ")) saved_ = old, hadValue_ = true;
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~ScopedTimeZone() {
-    if (hadValue_)
-      setenv("TZ", saved_.c_str(), 1);
-    else
-      unsetenv("TZ");
-    tzset();
-  }
-
- private:
-  std::string saved_;
-  bool hadValue_ = false;
-};
 
 std::vector<std::string> Lines(const std::string &text) {
   std::vector<std::string> lines;
@@ -242,7 +223,7 @@ TEST(ProbeText, DecimalPointDoesNotFollowTheLocale) {
 }
 
 TEST(ProbeText, TimeStampsShowLocalStandardTime) {
-  ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+  test::ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
   EXPECT_EQ(TimeStampText(1577934245), "2020-01-02 04:04:05");  // winter: UTC+1
   EXPECT_EQ(TimeStampText(1593604800), "2020-07-01 13:00:00");  // summer: still UTC+1
 }

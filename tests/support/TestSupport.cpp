@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <random>
 
 #include "converter/FFmpegLoader.h"
@@ -75,8 +77,21 @@ void LoadSystemLibraries() {
   ASSERT_TRUE(loader.LoadLibraries(kStandardLibraries)) << loader.LastLoadError();
 }
 
-std::filesystem::path ProgramFolder() {
-  return std::filesystem::canonical("/proc/self/exe").parent_path();
+ScopedTimeZone::ScopedTimeZone(const char *zone) {
+  if (const char *old = std::getenv("TZ")) {
+    saved_ = old;
+    hadValue_ = true;
+  }
+  setenv("TZ", zone, 1);
+  tzset();
+}
+
+ScopedTimeZone::~ScopedTimeZone() {
+  if (hadValue_)
+    setenv("TZ", saved_.c_str(), 1);
+  else
+    unsetenv("TZ");
+  tzset();
 }
 
 }  // namespace velmora::test

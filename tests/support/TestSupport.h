@@ -33,7 +33,17 @@ void Ffmpeg(const std::vector<std::string> &args);
 // The standard set of FFmpeg libraries, loaded from the system.
 void LoadSystemLibraries();
 
-// The folder of the running test program.
-std::filesystem::path ProgramFolder();
+// Sets the time zone (TZ) for the lifetime of the object.
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const char *zone);
+  ~ScopedTimeZone();
+  ScopedTimeZone(const ScopedTimeZone &) = delete;
+  ScopedTimeZone &operator=(const ScopedTimeZone &) = delete;
+
+ private:
+  std::string saved_;
+  bool hadValue_ = false;
+};
 
 }  // namespace velmora::test
