@@ -16,10 +16,4 @@ TFFmpeg::~TFFmpeg() {
   probe_.CloseFile();
 }
 
-void TFFmpeg::SetHookRangeList(std::vector<THookRange> ranges) {
-  std::stable_sort(ranges.begin(), ranges.end(),
-                   [](const THookRange &a, const THookRange &b) { return a.end < b.end; });
-  hookRanges_ = std::move(ranges);
-}
-
 }  // namespace velmora

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "converter/ConvertTypes.h"
@@ -25,11 +26,7 @@ constexpr int kPreviewWindow = 1;
 constexpr int kPreviewBitmap = 2;
 
 // A time range, in microseconds, in which the frame hooks run.
-struct THookRange {
-  std::int64_t start = 0;
-  std::int64_t end = 0;
-  bool operator==(const THookRange &) const = default;
-};
+using THookRange = HookRange;
 
 class TFFmpeg : public TCustomFFmpeg {
  public:
@@ -49,9 +46,10 @@ class TFFmpeg : public TCustomFFmpeg {
   bool CustomHookConnected = false;
   bool BeforeHookConnected = false;
 
-  // Replaces the hook ranges; they are kept sorted by ascending end.
-  void SetHookRangeList(std::vector<THookRange> ranges);
-  const std::vector<THookRange> &HookRangeList() const { return hookRanges_; }
+  // Hands the hook ranges to the engine, which keeps them sorted by
+  // ascending end.
+  void SetHookRangeList(std::vector<THookRange> ranges) { SetHookRanges(std::move(ranges)); }
+  const std::vector<THookRange> &HookRangeList() const { return HookRanges(); }
 
   // ---- run state and threads (converter/FFmpegTaskRun.cpp) ----
   // Position in the component's task list; -1 until added.
@@ -62,8 +60,6 @@ class TFFmpeg : public TCustomFFmpeg {
   std::atomic<std::thread::id> ThreadId{};
   // The component's end-of-task handler.
   std::function<void(TFFmpeg &)> OnTerminateReceiver;
-  // Pictures for the component's preview-bitmap event.
-  std::function<void(const TBitmap &, int frameNumber, std::int64_t pts)> OnPreviewBitmapReceiver;
 
   // Readies the engine for a new run: clears earlier state, resets every
   // option and makes fresh option contexts (when the libraries are loaded).
@@ -97,7 +93,6 @@ class TFFmpeg : public TCustomFFmpeg {
   std::string ExceptionMessage() const;
 
  private:
-  std::vector<THookRange> hookRanges_;
   TAVProbe probe_;
   void FailStart(const std::string &message);
   void RunWorker(TConvertPriority priority, std::shared_future<void> go);

@@ -118,6 +118,7 @@ bool TCustomFFmpegVCL::SetTaskOutput(int taskIndex, const std::string &fileName,
   TFFmpeg &task = tasks_.Get(taskIndex);  // a bad index reaches the caller
   try {
     const bool join = ApplyOutputOptions(task, fileName, options);
+    ConnectHookReceivers(task);
     if (task.OpenOutputFile(fileName, join) < 0) {
       SetLastError(task.LastError());
       return false;
@@ -193,6 +194,23 @@ void TCustomFFmpegVCL::StopTasks() {
     remainingToStart_ = 0;
   }
   for (TFFmpeg *task : tasks_.Tasks()) task->Stop();
+}
+
+// The output record chose at most one hook receiver for the task.
+void TCustomFFmpegVCL::ConnectHookReceivers(TFFmpeg &task) {
+  task.CustomHookInstalled = task.CustomHookConnected;
+  task.OnCustomHook = nullptr;
+  task.OnBeforeHook = nullptr;
+  if (task.CustomHookConnected) {
+    task.OnCustomHook = [this, &task](TBitmap &bitmap, bool &stop, bool &update,
+                                      std::int64_t pts, int frame) {
+      HandleCustomHook(task, bitmap, frame, pts, update, stop);
+    };
+  } else if (task.BeforeHookConnected) {
+    task.OnBeforeHook = [this, &task](THookAction &action, std::int64_t pts) {
+      HandleBeforeHook(task, pts, action);
+    };
+  }
 }
 
 void TCustomFFmpegVCL::HandleBeforeHook(TFFmpeg &task, std::int64_t pts, THookAction &action) {

@@ -88,6 +88,8 @@ class TCustomFFmpegVCL : public TLogLineTarget {
   TFFmpeg &Task(int taskIndex) const { return tasks_.Get(taskIndex); }
 
  protected:
+  // Connects the hook receiver the task's output record asked for.
+  void ConnectHookReceivers(TFFmpeg &task);
   // The engine's and the library's lines, the task's progress and end.
   virtual void HandleBeforeHook(TFFmpeg &task, std::int64_t pts, THookAction &action);
   virtual void HandleCustomHook(TFFmpeg &task, TBitmap &bitmap, int frameNumber,

@@ -13,14 +13,19 @@
 #include <string_view>
 #include <vector>
 
+#include "converter/ConvertTypes.h"
 #include "converter/FFmpegHeaders.h"
 #include "engine/EngineRecords.h"
+#include "engine/FrameHooks.h"
 #include "engine/OptionState.h"
 #include "engine/RunControl.h"
+#include "media/Bitmap.h"
 
 namespace velmora {
 
 constexpr int kCodecTemplateCount = 5;  // video, audio, data, subtitle, attachment
+
+struct TFrameHookState;  // engine/FrameHookState.h
 
 class TCustomFFmpeg {
  public:
@@ -52,6 +57,54 @@ class TCustomFFmpeg {
   int PreviewFlags = 0;
   // A custom frame hook receiver is connected.
   bool CustomHookInstalled = false;
+
+  // ---- frame hooks and previews (engine/FrameHookStage.cpp, FrameHookPreview.cpp) ----
+  // Decides per picture whether the -vhook plug-ins run: gets the action the
+  // previous picture left (haContinue at first) and may change it.
+  using TBeforeHookReceiver = std::function<void(THookAction &action, std::int64_t pts)>;
+  // Gets each decoded picture as a bitmap while CustomHookInstalled; the
+  // bitmap is written back when `update` stays true; `stop` ends all hooking
+  // for the rest of the run.
+  using TCustomHookReceiver = std::function<void(TBitmap &bitmap, bool &stop, bool &update,
+                                                 std::int64_t pts, int frameNumber)>;
+  // Gets encoded pictures as bitmaps while bit 1 of PreviewFlags is set.
+  using TPreviewBitmapReceiver =
+      std::function<void(const TBitmap &bitmap, int frameNumber, std::int64_t pts)>;
+  TBeforeHookReceiver OnBeforeHook;
+  TCustomHookReceiver OnCustomHook;
+  TPreviewBitmapReceiver OnPreviewBitmapReceiver;
+
+  // Time ranges (microseconds) outside which the plug-ins do not run; kept
+  // sorted by ascending end. Ignored while a before-hook receiver is set.
+  void SetHookRanges(std::vector<HookRange> ranges);
+  const std::vector<HookRange> &HookRanges() const;
+  THookAction HookAction() const;
+  // Process of every plug-in added, in order, on the picture (in place).
+  void RunFrameHooks(AVFrame *picture, int pixelFormat, int width, int height, std::int64_t pts);
+  // Release of every plug-in, then the list is emptied; resets the hook and
+  // preview state of the run.
+  void ReleaseFrameHooks();
+  // The per-picture decision: true when the plug-ins apply to this picture.
+  bool FrameHooksApply(std::int64_t pts);
+  // The custom hook on `picture` (writable, its own format and size).
+  void RunCustomHook(AVFrame *picture, std::int64_t pts, int frameNumber);
+  // The whole hook stage of one decoded picture: the custom hook when
+  // installed, otherwise the plug-ins when they apply. Makes the picture
+  // writable before changing it.
+  void HookPicture(AVFrame *picture, std::int64_t pts, int frameNumber);
+  // The preview of one encoded picture (pts in the encoder's time base),
+  // throttled to one per 100 ms, under the preview lock.
+  void PreviewPicture(const AVFrame *picture, const AVCodecContext *encoder, int frameNumber);
+
+ private:
+  struct FrameHookStateDeleter {
+    void operator()(TFrameHookState *state) const;
+  };
+  std::unique_ptr<TFrameHookState, FrameHookStateDeleter> hookState_;
+  TFrameHookState &HookState();
+
+ public:
+  // ---- end of frame hooks and previews ----
 
   // Opens one input with the current option state. False (with LastError
   // set) when it cannot be opened; nothing of it is kept then.

@@ -570,6 +570,7 @@ void TCustomFFmpeg::CloseInputs() {
 }
 
 void TCustomFFmpeg::ClearEngine() {
+  ReleaseFrameHooks();
   if (!ff.avformat_free_context) return;
   CloseOpenedCodecs();
   run_.reset();
