@@ -16,7 +16,7 @@
   X(av_opt_set_bin) X(av_opt_set_dict) X(av_opt_get) X(av_opt_get_int)                \
   X(av_opt_get_double) X(av_opt_get_q) X(av_frame_alloc) X(av_frame_free)             \
   X(av_frame_unref) X(av_frame_ref) X(av_frame_move_ref) X(av_frame_get_buffer)       \
-  X(av_frame_make_writable) X(av_frame_copy) X(av_frame_copy_props)                   \
+  X(av_frame_make_writable) X(av_frame_is_writable) X(av_frame_copy) X(av_frame_copy_props)                 \
   X(av_frame_apply_cropping) X(av_image_alloc) X(av_image_fill_arrays)                \
   X(av_image_get_buffer_size) X(av_image_copy) X(av_image_copy_plane)                 \
   X(av_image_fill_linesizes) X(av_image_fill_black) X(av_image_check_size)            \
@@ -43,7 +43,7 @@
 
 #define VELMORA_SWRESAMPLE_FUNCTIONS(X)                                               \
   X(swresample_version) X(swr_alloc) X(swr_alloc_set_opts2) X(swr_init)               \
-  X(swr_is_initialized) X(swr_convert) X(swr_set_compensation) X(swr_get_delay)       \
+  X(swr_is_initialized) X(swr_convert) X(swr_set_compensation) X(swr_set_matrix) X(swr_get_delay)       \
   X(swr_get_out_samples) X(swr_free) X(swr_get_class)
 
 #define VELMORA_SWSCALE_FUNCTIONS(X)                                                  \

@@ -213,6 +213,14 @@ class TCustomFFmpeg {
   // Hands what the audio path still buffers for `output` to its encoder
   // at the end of the input.
   virtual void FlushAudioBuffer(OutputStreamRecord &output);
+  // Every decoded picture, once, before any output stream sees it:
+  // deinterlacing (-deinterlace), then the picture hooks.
+  void PreprocessVideoFrame(InputStreamRecord &source, AVFrame *frame);
+  // Seconds of input the output stream should have reached: the clock of
+  // its sync stream less `startTime` (microseconds).
+  double GetSyncTime(const OutputStreamRecord &output, std::int64_t startTime) const;
+  // One line of the -vstats file for the packet just written.
+  void WriteVideoStats(OutputStreamRecord &output, int frameSize);
 
   // Receives every packet the encoder of `output` has ready (all of them,
   // up to its end, when `draining`) and writes them. Returns the bytes written.
@@ -231,6 +239,7 @@ class TCustomFFmpeg {
   std::int64_t globalHeaderBytes_ = 0;
   int duplicatedFrames_ = 0;
   int droppedFrames_ = 0;
+  int decodedPictures_ = 0;  // pictures pre-processed since the engine was reset
 
  private:
   using TOptionHandler = void (TCustomFFmpeg::*)(const std::string &name, const std::string &value);
@@ -284,7 +293,7 @@ class TCustomFFmpeg {
   // Outputs (OutputFiles.cpp).
   void ChooseOutputStreams(const AVOutputFormat *format, bool join, bool &video, bool &audio,
                            bool &subtitle) const;
-  OutputStreamSpec &NewStream(AVFormatContext *output, AVMediaType type,
+  OutputStreamConfig &NewStream(AVFormatContext *output, AVMediaType type,
                               std::vector<BitstreamFilterEntry> &pendingFilters,
                               std::optional<std::string> &codecName);
   OutputEntry *EntryOf(const AVFormatContext *context) const;
@@ -340,6 +349,16 @@ class TCustomFFmpeg {
   std::int64_t runStartTime_ = 0;
   std::array<int, 52> qpHistogram_{};
   std::vector<std::uint8_t> subtitleBuffer_;
+  StdioFilePtr videoStatsFile_;
+  FramePtr deinterlaceFrame_;
+  // The video path of one picture once its frame rate is decided.
+  void EncodePicture(OutputStreamRecord &output, InputStreamRecord &source, AVFrame *frame);
+  void PushAudio(OutputStreamRecord &output, const std::uint8_t *const *data, int samples,
+                 int inRate, AVSampleFormat inFormat, const AVChannelLayout &inLayout);
+  void EncodeAudioFrames(OutputStreamRecord &output, bool last);
+  void MakeResampler(OutputStreamRecord &output, int inRate, AVSampleFormat inFormat,
+                     const AVChannelLayout &inLayout);
+  void AdaptEncoderParameters(OutputStreamRecord &output);
   std::unique_ptr<RunState> run_;
   // The encoder and decoder contexts opened by the current run.
   std::vector<CodecContextPtr *> openedEncoders_;

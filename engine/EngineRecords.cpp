@@ -55,4 +55,8 @@ void ResamplerDeleter::operator()(SwrContext *context) const {
   if (ff.swr_free) ff.swr_free(&context);
 }
 
+void FilterGraphDeleter::operator()(AVFilterGraph *graph) const {
+  if (ff.avfilter_graph_free) ff.avfilter_graph_free(&graph);
+}
+
 }  // namespace velmora

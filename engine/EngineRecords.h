@@ -45,6 +45,9 @@ struct AudioFifoDeleter {
 struct ResamplerDeleter {
   void operator()(SwrContext *context) const;
 };
+struct FilterGraphDeleter {
+  void operator()(AVFilterGraph *graph) const;
+};
 struct StdioFileDeleter {
   void operator()(std::FILE *file) const {
     if (file) std::fclose(file);
@@ -62,6 +65,7 @@ using DictionaryPtr = std::unique_ptr<AVDictionary, DictionaryDeleter>;
 using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
 using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerDeleter>;
 using StdioFilePtr = std::unique_ptr<std::FILE, StdioFileDeleter>;
+using FilterGraphPtr = std::unique_ptr<AVFilterGraph, FilterGraphDeleter>;
 
 // One opened input file.
 struct InputEntry {
@@ -86,7 +90,7 @@ struct InputEntry {
 
 // One stream of an output file: what the muxer needs beside the library's
 // stream object, which no longer carries a codec context of its own.
-struct OutputStreamSpec {
+struct OutputStreamConfig {
   AVStream *stream = nullptr;
   // The encoding parameters (and, once opened, the encoder) of the stream;
   // for stream copy only a holder of the options given for it.
@@ -107,7 +111,7 @@ struct OutputEntry {
   FormatContextPtr context;
   std::string fileName;  // as the caller gave it
   std::string url;
-  std::vector<std::unique_ptr<OutputStreamSpec>> streams;  // by stream index
+  std::vector<std::unique_ptr<OutputStreamConfig>> streams;  // by stream index
   DictionaryPtr muxerOptions;  // private muxer options, given with the header
   bool fileOpened = false;     // this engine opened (created) the file
   bool headerWritten = false;
@@ -148,7 +152,7 @@ struct OutputStreamRecord {
   int streamIndex = 0;  // stream within that output
   int sourceIndex = 0;  // index of the input stream record that feeds it
   OutputEntry *file = nullptr;
-  OutputStreamSpec *spec = nullptr;
+  OutputStreamConfig *config = nullptr;
   AVStream *stream = nullptr;
   bool encodingNeeded = false;
   int frameNumber = 0;
@@ -169,11 +173,28 @@ struct OutputStreamRecord {
   int padBottom = 0;
   int padLeft = 0;
   int padRight = 0;
+  FramePtr encodeFrame;  // reference handed to the encoder
+  FramePtr cropFrame;    // cropped view of the decoded picture
+  // The -vfilters graph of the stream, its "buffer" source and its sink.
+  FilterGraphPtr filterGraph;
+  AVFilterContext *filterSource = nullptr;
+  AVFilterContext *filterSink = nullptr;
+  FramePtr filteredFrame;
+  int lastPictType = 0;           // picture type of the latest packet
+  std::uint64_t lastError = 0;    // its plane-0 error (with -psnr)
 
   // Audio re-encoding.
   bool audioResample = false;
   ResamplerPtr resampler;
   AudioFifoPtr fifo;
+  // The input parameters the resampler was made for; a change of any of
+  // them in the middle of an input makes it anew.
+  int resamplerRate = 0;
+  int resamplerFormat = -1;
+  AVChannelLayout resamplerLayout{};
+  FramePtr audioFrame;      // one encoder frame read from the FIFO
+  FramePtr convertedAudio;  // resampler output, grown as needed
+  FramePtr silence;         // silence inserted by -async, grown as needed
 
   StdioFilePtr twoPassLog;
 };

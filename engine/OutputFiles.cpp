@@ -315,7 +315,7 @@ int TCustomFFmpeg::OpenOutputFile(const std::string &fileName, bool join) {
 
 // A stream of the given type with its parameter holder; the pending
 // bitstream filter chain of that type moves to it.
-OutputStreamSpec &TCustomFFmpeg::NewStream(AVFormatContext *output, AVMediaType type,
+OutputStreamConfig &TCustomFFmpeg::NewStream(AVFormatContext *output, AVMediaType type,
                                            std::vector<BitstreamFilterEntry> &pendingFilters,
                                            std::optional<std::string> &codecName) {
   OutputEntry *entry = EntryOf(output);
@@ -325,20 +325,20 @@ OutputStreamSpec &TCustomFFmpeg::NewStream(AVFormatContext *output, AVMediaType 
     codecName.reset();
     throw FFmpegException("Could not alloc stream");
   }
-  auto spec = std::make_unique<OutputStreamSpec>();
-  spec->codec.reset(ff.avcodec_alloc_context3(nullptr));
-  AVStream *stream = spec->codec ? ff.avformat_new_stream(output, nullptr) : nullptr;
+  auto config = std::make_unique<OutputStreamConfig>();
+  config->codec.reset(ff.avcodec_alloc_context3(nullptr));
+  AVStream *stream = config->codec ? ff.avformat_new_stream(output, nullptr) : nullptr;
   if (!stream) {
     codecName.reset();
     throw FFmpegException("Could not alloc stream");
   }
   stream->id = static_cast<int>(output->nb_streams) - 1;
-  spec->stream = stream;
-  spec->codec->codec_type = type;
-  spec->codec->thread_count = options_.threadCount;
-  spec->bitstreamFilters = std::move(pendingFilters);
+  config->stream = stream;
+  config->codec->codec_type = type;
+  config->codec->thread_count = options_.threadCount;
+  config->bitstreamFilters = std::move(pendingFilters);
   pendingFilters.clear();
-  entry->streams.push_back(std::move(spec));
+  entry->streams.push_back(std::move(config));
   return *entry->streams.back();
 }
 
@@ -351,10 +351,10 @@ void TCustomFFmpeg::NewVideoStream(AVFormatContext *output) {
       options.videoStreamCopy = false;
     }
   } resetGuard{options_};
-  OutputStreamSpec &spec =
+  OutputStreamConfig &config =
       NewStream(output, AVMEDIA_TYPE_VIDEO, options_.videoBitstreamFilters, options_.videoCodecName);
-  AVCodecContext *codec = spec.codec.get();
-  AVStream *stream = spec.stream;
+  AVCodecContext *codec = config.codec.get();
+  AVStream *stream = config.stream;
   AVCodecContext *templ = CodecTemplate(AVMEDIA_TYPE_VIDEO);
   ++outputStreamTotal_;
 
@@ -370,7 +370,7 @@ void TCustomFFmpeg::NewVideoStream(AVFormatContext *output) {
   }
 
   if (options_.videoStreamCopy) {
-    spec.streamCopy = true;
+    config.streamCopy = true;
     codec->sample_aspect_ratio = stream->sample_aspect_ratio =
         SampleAspect(options_.frameWidth, options_.frameHeight, options_.frameAspectRatio);
     return;
@@ -384,7 +384,7 @@ void TCustomFFmpeg::NewVideoStream(AVFormatContext *output) {
     if (!FindCodecByName(options_.videoCodecName, AVMEDIA_TYPE_VIDEO, true, id, &encoder))
       throw FFmpegException(lastError_);
     codec->codec_id = id;
-    spec.forcedEncoder = encoder;
+    config.forcedEncoder = encoder;
   } else {
     codec->codec_id =
         ff.av_guess_codec(output->oformat, nullptr, output->url, nullptr, AVMEDIA_TYPE_VIDEO);
@@ -436,10 +436,10 @@ void TCustomFFmpeg::NewAudioStream(AVFormatContext *output) {
       options.audioStreamCopy = false;
     }
   } resetGuard{options_};
-  OutputStreamSpec &spec =
+  OutputStreamConfig &config =
       NewStream(output, AVMEDIA_TYPE_AUDIO, options_.audioBitstreamFilters, options_.audioCodecName);
-  AVCodecContext *codec = spec.codec.get();
-  AVStream *stream = spec.stream;
+  AVCodecContext *codec = config.codec.get();
+  AVStream *stream = config.stream;
   AVCodecContext *templ = CodecTemplate(AVMEDIA_TYPE_AUDIO);
   ++outputStreamTotal_;
 
@@ -450,7 +450,7 @@ void TCustomFFmpeg::NewAudioStream(AVFormatContext *output) {
   }
   ff.av_channel_layout_uninit(&codec->ch_layout);
   if (options_.audioStreamCopy) {
-    spec.streamCopy = true;
+    config.streamCopy = true;
     ff.av_channel_layout_default(&codec->ch_layout, options_.audioChannels);
   } else {
     ApplyGenericOptions(codec, templ, AV_OPT_FLAG_AUDIO_PARAM | AV_OPT_FLAG_ENCODING_PARAM);
@@ -460,7 +460,7 @@ void TCustomFFmpeg::NewAudioStream(AVFormatContext *output) {
       if (!FindCodecByName(options_.audioCodecName, AVMEDIA_TYPE_AUDIO, true, id, &encoder))
         throw FFmpegException(lastError_);
       codec->codec_id = id;
-      spec.forcedEncoder = encoder;
+      config.forcedEncoder = encoder;
     } else {
       codec->codec_id =
           ff.av_guess_codec(output->oformat, nullptr, output->url, nullptr, AVMEDIA_TYPE_AUDIO);
@@ -504,18 +504,18 @@ void TCustomFFmpeg::NewSubtitleStream(AVFormatContext *output) {
       options.subtitleStreamCopy = false;
     }
   } resetGuard{options_};
-  OutputStreamSpec &spec = NewStream(output, AVMEDIA_TYPE_SUBTITLE,
+  OutputStreamConfig &config = NewStream(output, AVMEDIA_TYPE_SUBTITLE,
                                      options_.subtitleBitstreamFilters, options_.subtitleCodecName);
-  AVCodecContext *codec = spec.codec.get();
+  AVCodecContext *codec = config.codec.get();
   ++outputStreamTotal_;
   if (options_.subtitleStreamCopy) {
-    spec.streamCopy = true;
+    config.streamCopy = true;
   } else {
     ApplyGenericOptions(codec, CodecTemplate(AVMEDIA_TYPE_SUBTITLE),
                         AV_OPT_FLAG_SUBTITLE_PARAM | AV_OPT_FLAG_ENCODING_PARAM);
     AVCodecID id = AV_CODEC_ID_NONE;
     if (!FindCodecByName(options_.subtitleCodecName, AVMEDIA_TYPE_SUBTITLE, true, id,
-                         &spec.forcedEncoder))
+                         &config.forcedEncoder))
       throw FFmpegException(lastError_);
     // Without a name, the container's usual subtitle codec.
     if (!options_.subtitleCodecName)
@@ -524,7 +524,7 @@ void TCustomFFmpeg::NewSubtitleStream(AVFormatContext *output) {
     codec->codec_id = id;
   }
   if (!options_.subtitleLanguage.empty()) {
-    ff.av_dict_set(&spec.stream->metadata, "language", options_.subtitleLanguage.c_str(), 0);
+    ff.av_dict_set(&config.stream->metadata, "language", options_.subtitleLanguage.c_str(), 0);
     options_.subtitleLanguage.clear();
   }
 }

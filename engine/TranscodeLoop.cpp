@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "converter/FFmpegLoader.h"
+#include "engine/FormatText.h"
 #include "engine/CustomFFmpeg.h"
 #include "engine/FFmpegException.h"
 #include "engine/OptionTexts.h"
@@ -19,16 +20,10 @@ namespace velmora {
 
 namespace {
 
-std::string Format(const char *format, auto... args) {
-  char text[1024];
-  std::snprintf(text, sizeof text, format, args...);
-  return text;
-}
-
 // Engine times are microseconds.
 constexpr AVRational kMicroseconds{1, AV_TIME_BASE};
 
-AVMediaType TypeOf(const OutputStreamRecord &output) { return output.spec->codec->codec_type; }
+AVMediaType TypeOf(const OutputStreamRecord &output) { return output.config->codec->codec_type; }
 
 // The rate a video stream's frames follow: the decoder's, else the
 // container's.
@@ -92,13 +87,13 @@ void ApplyVolume(AVFrame *frame, int volume) {
 
 double TCustomFFmpeg::OutputClock(const OutputStreamRecord &output) const {
   if (output.encodingNeeded && TypeOf(output) == AVMEDIA_TYPE_VIDEO)
-    return output.syncPts * av_q2d(output.spec->codec->time_base);
-  const std::int64_t end = output.spec->endPts;
+    return output.syncPts * av_q2d(output.config->codec->time_base);
+  const std::int64_t end = output.config->endPts;
   return end == AV_NOPTS_VALUE ? 0.0 : end * av_q2d(output.stream->time_base);
 }
 
 void TCustomFFmpeg::WritePacket(OutputStreamRecord &output, AVPacket *packet) {
-  OutputStreamSpec &spec = *output.spec;
+  OutputStreamConfig &config = *output.config;
   AVFormatContext *context = output.file->context.get();
   const int streamIndex = output.stream->index;
   auto mux = [&](AVPacket *p) {
@@ -106,12 +101,12 @@ void TCustomFFmpeg::WritePacket(OutputStreamRecord &output, AVPacket *packet) {
     // Decoding times must increase (most muxers refuse anything else); a
     // packet that would go back, as where two joined inputs overlap by an
     // audio priming frame, is moved just after its predecessor.
-    if (p->dts != AV_NOPTS_VALUE && spec.lastDts != AV_NOPTS_VALUE) {
+    if (p->dts != AV_NOPTS_VALUE && config.lastDts != AV_NOPTS_VALUE) {
       const bool strict = !(context->oformat->flags & AVFMT_TS_NONSTRICT) ||
                           TypeOf(output) == AVMEDIA_TYPE_AUDIO ||
                           TypeOf(output) == AVMEDIA_TYPE_VIDEO;
-      if (p->dts < spec.lastDts + (strict ? 1 : 0)) {
-        const std::int64_t moved = spec.lastDts + (strict ? 1 : 0);
+      if (p->dts < config.lastDts + (strict ? 1 : 0)) {
+        const std::int64_t moved = config.lastDts + (strict ? 1 : 0);
         if (options_.verbose > 1)
           Log(2, Format("Non-increasing timestamp %" PRId64 " on stream %d, moved to %" PRId64,
                         p->dts, streamIndex, moved));
@@ -119,40 +114,40 @@ void TCustomFFmpeg::WritePacket(OutputStreamRecord &output, AVPacket *packet) {
         p->dts = moved;
       }
     }
-    if (p->dts != AV_NOPTS_VALUE) spec.lastDts = p->dts;
+    if (p->dts != AV_NOPTS_VALUE) config.lastDts = p->dts;
     const std::int64_t start = p->pts != AV_NOPTS_VALUE ? p->pts : p->dts;
     if (start != AV_NOPTS_VALUE) {
       const std::int64_t end = start + std::max<std::int64_t>(p->duration, 0);
-      if (spec.endPts == AV_NOPTS_VALUE || end > spec.endPts) spec.endPts = end;
+      if (config.endPts == AV_NOPTS_VALUE || end > config.endPts) config.endPts = end;
     }
     const int result = ff.av_interleaved_write_frame(context, p);
     if (result < 0) throw FFmpegException(OpenErrorText("av_interleaved_write_frame()", result));
   };
-  if (!spec.filterChain) {
+  if (!config.filterChain) {
     mux(packet);
     return;
   }
   auto filterFailed = [&](int result) {
     const std::string message = OpenErrorText(
-        Format("%s failed for stream %d, codec %s", spec.filterNames.c_str(), streamIndex,
-               spec.streamCopy ? "copy" : ff.avcodec_get_name(spec.codec->codec_id)),
+        Format("%s failed for stream %d, codec %s", config.filterNames.c_str(), streamIndex,
+               config.streamCopy ? "copy" : ff.avcodec_get_name(config.codec->codec_id)),
         result);
     if (options_.exitOnError) throw FFmpegException(message);
     Log(0, message);
   };
-  int result = ff.av_bsf_send_packet(spec.filterChain.get(), packet);
+  int result = ff.av_bsf_send_packet(config.filterChain.get(), packet);
   if (result < 0) {
     // The packet goes on unchanged.
     filterFailed(result);
     mux(packet);
     return;
   }
-  while ((result = ff.av_bsf_receive_packet(spec.filterChain.get(), packet)) >= 0) mux(packet);
+  while ((result = ff.av_bsf_receive_packet(config.filterChain.get(), packet)) >= 0) mux(packet);
   if (result != AVERROR(EAGAIN) && result != AVERROR_EOF) filterFailed(result);
 }
 
 std::int64_t TCustomFFmpeg::WriteEncodedPackets(OutputStreamRecord &output, bool draining) {
-  AVCodecContext *encoder = output.spec->codec.get();
+  AVCodecContext *encoder = output.config->codec.get();
   const bool video = encoder->codec_type == AVMEDIA_TYPE_VIDEO;
   const char *failText = video ? "Video encoding failed" : "Audio encoding failed";
   if (draining) {
@@ -174,6 +169,12 @@ std::int64_t TCustomFFmpeg::WriteEncodedPackets(OutputStreamRecord &output, bool
       const std::uint32_t quality = stats[0] | (stats[1] << 8) | (stats[2] << 16) |
                                     (static_cast<std::uint32_t>(stats[3]) << 24);
       output.quality = static_cast<float>(quality) / FF_QP2LAMBDA;
+      if (sideSize >= 5) output.lastPictType = stats[4];
+      if (sideSize >= 16) {
+        std::uint64_t error = 0;
+        for (int i = 0; i < 8; ++i) error |= static_cast<std::uint64_t>(stats[8 + i]) << (8 * i);
+        output.lastError = error;
+      }
     }
     ff.av_packet_rescale_ts(packet, encoder->time_base, output.stream->time_base);
     WritePacket(output, packet);
@@ -218,6 +219,7 @@ void TCustomFFmpeg::CopyPacket(RunState &run, OutputStreamRecord &output,
 
 void TCustomFFmpeg::HandFrame(RunState &, InputStreamRecord &source, AVFrame *frame) {
   const AVMediaType type = source.stream->codecpar->codec_type;
+  if (type == AVMEDIA_TYPE_VIDEO) PreprocessVideoFrame(source, frame);
   if (type == AVMEDIA_TYPE_AUDIO && options_.audioVolume != 256)
     ApplyVolume(frame, options_.audioVolume);
   if (options_.startTime != 0 && source.pts < options_.startTime) return;
@@ -243,7 +245,7 @@ void TCustomFFmpeg::EncodeSubtitle(RunState &, OutputStreamRecord &output,
   }
   constexpr int kSubtitleBufferSize = 65536;
   if (subtitleBuffer_.empty()) subtitleBuffer_.resize(kSubtitleBufferSize);
-  AVCodecContext *encoder = output.spec->codec.get();
+  AVCodecContext *encoder = output.config->codec.get();
   // DVB subtitles are shown by one packet and cleared by a second, empty one.
   const bool dvb = encoder->codec_id == AV_CODEC_ID_DVB_SUBTITLE;
   const unsigned rects = subtitle.num_rects;
@@ -580,7 +582,7 @@ void TCustomFFmpeg::PrintReport(RunState &run, bool isLast) {
   float quality = -1;
   for (int n = first; n < first + count; ++n) {
     const OutputStreamRecord &output = run.outputStreams[n];
-    AVCodecContext *encoder = output.spec->codec.get();
+    AVCodecContext *encoder = output.config->codec.get();
     if (TypeOf(output) == AVMEDIA_TYPE_VIDEO) {
       const float q = output.encodingNeeded ? output.quality : -1.0f;
       if (videoSeen) {
@@ -617,7 +619,7 @@ void TCustomFFmpeg::PrintReport(RunState &run, bool isLast) {
         }
       }
     }
-    const std::int64_t end = output.spec->endPts;
+    const std::int64_t end = output.config->endPts;
     if (end != AV_NOPTS_VALUE) {
       const double t = end * av_q2d(output.stream->time_base);
       if (t > 0 && t < reportTime) {

@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "converter/FFmpegLoader.h"
+#include "engine/FormatText.h"
 #include "engine/CustomFFmpeg.h"
 #include "engine/FFmpegException.h"
 #include "engine/OptionTexts.h"
@@ -22,12 +23,6 @@
 namespace velmora {
 
 namespace {
-
-std::string Format(const char *format, auto... args) {
-  char text[1024];
-  std::snprintf(text, sizeof text, format, args...);
-  return text;
-}
 
 // Containers that keep every timestamp exactly in any time base.
 constexpr std::string_view kExactTimingFormats[] = {"mov", "mp4",  "3gp",  "3g2",
@@ -98,9 +93,9 @@ void TCustomFFmpeg::MapStreams(RunState &run) {
       record.fileIndex = static_cast<int>(j);
       record.streamIndex = static_cast<int>(k);
       record.file = outputList_[j];
-      record.spec = outputList_[j]->streams[k].get();
+      record.config = outputList_[j]->streams[k].get();
       record.stream = output->streams[k];
-      const AVMediaType type = record.spec->codec->codec_type;
+      const AVMediaType type = record.config->codec->codec_type;
       auto mismatch = [&](const std::string &message) {
         ff.av_dump_format(output, static_cast<int>(j), outputList_[j]->url.c_str(), 1);
         throw FFmpegException(message);
@@ -189,7 +184,7 @@ void TCustomFFmpeg::PrepareStreamCopy(OutputStreamRecord &output, InputStreamRec
 
   AVStream *stream = output.stream;
   const AVCodecParameters *in = source.stream->codecpar;
-  const std::uint32_t givenTag = output.spec->codec->codec_tag;
+  const std::uint32_t givenTag = output.config->codec->codec_tag;
   const AVRational aspect = stream->sample_aspect_ratio;
   if (ff.avcodec_parameters_copy(stream->codecpar, in) < 0)
     throw FFmpegException("Could not copy the stream parameters");
@@ -217,9 +212,61 @@ void TCustomFFmpeg::PrepareStreamCopy(OutputStreamRecord &output, InputStreamRec
   }
 }
 
+// Parameters that today's encoders and muxers refuse where the options
+// allowed them: a codec tag the container cannot store is dropped, and a
+// sample rate the encoder does not list becomes the nearest listed rate
+// (the higher of two equally near).
+void TCustomFFmpeg::AdaptEncoderParameters(OutputStreamRecord &output) {
+  AVCodecContext *encoder = output.config->codec.get();
+  const AVOutputFormat *format = output.file->context->oformat;
+  if (encoder->codec_tag && format->codec_tag) {
+    const AVCodecID tagged = ff.av_codec_get_id(format->codec_tag, encoder->codec_tag);
+    unsigned int ownTag = 0;
+    const bool stored =
+        tagged == encoder->codec_id ||
+        (tagged == AV_CODEC_ID_NONE &&
+         !ff.av_codec_get_tag2(format->codec_tag, encoder->codec_id, &ownTag));
+    if (!stored) {
+      char tag[AV_FOURCC_MAX_STRING_SIZE] = "";
+      ff.av_fourcc_make_string(tag, encoder->codec_tag);
+      Log(1, Format("Codec tag %s cannot be stored in %s, using the container's own tag", tag,
+                    format->name));
+      encoder->codec_tag = 0;
+    }
+  }
+  // The JPEG encoder takes full-range pictures only.
+  if (encoder->codec_id == AV_CODEC_ID_MJPEG) {
+    switch (encoder->pix_fmt) {
+      case AV_PIX_FMT_YUV420P: encoder->pix_fmt = AV_PIX_FMT_YUVJ420P; break;
+      case AV_PIX_FMT_YUV422P: encoder->pix_fmt = AV_PIX_FMT_YUVJ422P; break;
+      case AV_PIX_FMT_YUV444P: encoder->pix_fmt = AV_PIX_FMT_YUVJ444P; break;
+      default: break;
+    }
+  }
+  if (encoder->codec_type != AVMEDIA_TYPE_AUDIO) return;
+  const AVCodec *codec = output.config->forcedEncoder
+                             ? output.config->forcedEncoder
+                             : ff.avcodec_find_encoder(encoder->codec_id);
+  if (!codec || !codec->supported_samplerates || encoder->sample_rate <= 0) return;
+  int best = 0;
+  for (const int *rate = codec->supported_samplerates; *rate; ++rate) {
+    if (*rate == encoder->sample_rate) return;
+    const long distance = std::labs(static_cast<long>(*rate) - encoder->sample_rate);
+    const long bestDistance = std::labs(static_cast<long>(best) - encoder->sample_rate);
+    if (best == 0 || distance < bestDistance || (distance == bestDistance && *rate > best))
+      best = *rate;
+  }
+  if (best == 0) return;
+  Log(1, Format("Sample rate %d Hz is not supported by the %s encoder, using %d Hz",
+                encoder->sample_rate, codec->name, best));
+  encoder->sample_rate = best;
+  encoder->time_base = {1, best};
+}
+
 void TCustomFFmpeg::PrepareEncoding(RunState &, OutputStreamRecord &output,
                                     InputStreamRecord &source, int recordNumber) {
-  AVCodecContext *encoder = output.spec->codec.get();
+  AVCodecContext *encoder = output.config->codec.get();
+  if (!(joinMode_ && output.fileIndex != 0)) AdaptEncoderParameters(output);
   const AVCodecParameters *in = source.stream->codecpar;
   switch (encoder->codec_type) {
     case AVMEDIA_TYPE_AUDIO:
@@ -313,13 +360,13 @@ void TCustomFFmpeg::PrepareEncoding(RunState &, OutputStreamRecord &output,
 }
 
 void TCustomFFmpeg::PrepareBitstreamFilters(OutputStreamRecord &output) {
-  OutputStreamSpec &spec = *output.spec;
-  if (spec.bitstreamFilters.empty() || spec.filterChain) return;
-  for (const BitstreamFilterEntry &filter : spec.bitstreamFilters)
-    spec.filterNames += (spec.filterNames.empty() ? "" : ",") + filter.name;
+  OutputStreamConfig &config = *output.config;
+  if (config.bitstreamFilters.empty() || config.filterChain) return;
+  for (const BitstreamFilterEntry &filter : config.bitstreamFilters)
+    config.filterNames += (config.filterNames.empty() ? "" : ",") + filter.name;
   AVBSFContext *chain = nullptr;
-  int result = ff.av_bsf_list_parse_str(spec.filterNames.c_str(), &chain);
-  spec.filterChain.reset(chain);
+  int result = ff.av_bsf_list_parse_str(config.filterNames.c_str(), &chain);
+  config.filterChain.reset(chain);
   if (result >= 0) result = ff.avcodec_parameters_copy(chain->par_in, output.stream->codecpar);
   if (result >= 0) {
     chain->time_base_in = output.stream->time_base;
@@ -328,11 +375,11 @@ void TCustomFFmpeg::PrepareBitstreamFilters(OutputStreamRecord &output) {
   // The filters may change the parameters the header describes.
   if (result >= 0) result = ff.avcodec_parameters_copy(output.stream->codecpar, chain->par_out);
   if (result < 0) {
-    spec.filterChain.reset();
+    config.filterChain.reset();
     throw FFmpegException(
-        OpenErrorText(Format("%s failed for stream %d, codec %s", spec.filterNames.c_str(),
+        OpenErrorText(Format("%s failed for stream %d, codec %s", config.filterNames.c_str(),
                              output.stream->index,
-                             spec.streamCopy ? "copy" : ff.avcodec_get_name(spec.codec->codec_id)),
+                             config.streamCopy ? "copy" : ff.avcodec_get_name(config.codec->codec_id)),
                       result));
   }
 }
@@ -342,10 +389,10 @@ void TCustomFFmpeg::OpenCodecs(RunState &run) {
   for (int n = 0; n < encoderRecords; ++n) {
     OutputStreamRecord &output = run.outputStreams[n];
     if (!output.encodingNeeded) continue;
-    OutputStreamSpec &spec = *output.spec;
-    AVCodecContext *encoder = spec.codec.get();
+    OutputStreamConfig &config = *output.config;
+    AVCodecContext *encoder = config.codec.get();
     const AVCodec *codec =
-        spec.forcedEncoder ? spec.forcedEncoder : ff.avcodec_find_encoder(encoder->codec_id);
+        config.forcedEncoder ? config.forcedEncoder : ff.avcodec_find_encoder(encoder->codec_id);
     const std::string typeName = MediaTypeName(encoder->codec_type);
     if (!codec)
       throw FFmpegException(Format("Unsupported codec for output stream #%d.%d (%s)",
@@ -365,7 +412,7 @@ void TCustomFFmpeg::OpenCodecs(RunState &run) {
           "Error while opening codec for output stream #%d.%d (%s) - maybe incorrect parameters "
           "such as bit_rate, rate, width or height",
           output.fileIndex, output.streamIndex, typeName.c_str()));
-    openedEncoders_.push_back(&spec.codec);
+    openedEncoders_.push_back(&config.codec);
     globalHeaderBytes_ += encoder->extradata_size;
     if (ff.avcodec_parameters_from_context(output.stream->codecpar, encoder) < 0)
       throw FFmpegException("Could not copy the encoder parameters");
@@ -480,7 +527,7 @@ void TCustomFFmpeg::SetUp(RunState &run) {
         ff.av_dict_set(&output.stream->metadata, "language", language->value, 0);
       output.stream->disposition = source.stream->disposition;
     }
-    if (output.spec->streamCopy)
+    if (output.config->streamCopy)
       PrepareStreamCopy(output, source);
     else
       PrepareEncoding(run, output, source, n);
@@ -496,7 +543,7 @@ void TCustomFFmpeg::SetUp(RunState &run) {
     Log(1, "Stream mapping:");
     for (const OutputStreamRecord &output : run.outputStreams) {
       const InputStreamRecord &source = run.inputStreams[output.sourceIndex];
-      const std::string typeName = MediaTypeName(output.spec->codec->codec_type);
+      const std::string typeName = MediaTypeName(output.config->codec->codec_type);
       Log(1, Format("  Stream #%d.%d -> #%d.%d (%s)", source.fileIndex, source.streamIndex,
                     joinMode_ ? 0 : output.fileIndex, output.streamIndex, typeName.c_str()));
       if (output.sync != &source)

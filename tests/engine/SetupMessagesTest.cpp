@@ -60,8 +60,11 @@ TEST_F(SetupMessagesTest, RefusedTasksSayWhyAndLeaveNoEmptyOutput) {
        "new_video_stream fail: Invalid encoder type 'aac'", {}},
       {{}, {"-vn", "-an"}, "out.mkv", "Output file #0 does not contain any stream", {}},
       {{"-acodec", "nosuch"}, copy, "out.mkv", "Unknown decoder 'nosuch'", {}},
-      // Re-encoding is refused cleanly at its first frame.
-      {{}, {"-vn", "-acodec", "mp2"}, "out.mp2", "Audio encoding is not available in this build", {}},
+      // An encoder that refuses its parameters (MP2 takes at most two channels).
+      {{}, {"-vn", "-ac", "8", "-acodec", "mp2"}, "out.mp2",
+       "Error while opening codec for output stream #0.0 (Audio) - maybe incorrect parameters "
+       "such as bit_rate, rate, width or height",
+       {}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.message);
