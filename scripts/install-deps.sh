@@ -18,6 +18,7 @@ PACKAGES=(
   libswresample-dev
   libswscale-dev
   ffmpeg
+  time  # /usr/bin/time: peak memory in the benchmarks
 )
 
 missing=()
