@@ -154,6 +154,11 @@ class TCustomFFmpeg {
   // library objects with options), for options of the target whose flags
   // contain all bits of `flags` (AV_OPT_FLAG_*).
   void ApplyGenericOptions(void *target, void *templ, int flags) const;
+  // Gives `codec` the defaults `encoder` declares for itself where they
+  // differ from the library's generic ones, except for what the user set as
+  // a generic option, what the engine already changed, and the thread count
+  // (one codec thread per engine).
+  void ApplyEncoderDefaults(AVCodecContext *codec, const AVCodec *encoder) const;
   // The input-only and output-only forms of -f; an empty name does nothing.
   void SetInputFormat(const std::string &name);
   void SetOutputFormat(const std::string &name);

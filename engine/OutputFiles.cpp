@@ -390,6 +390,7 @@ void TCustomFFmpeg::NewVideoStream(AVFormatContext *output) {
         ff.av_guess_codec(output->oformat, nullptr, output->url, nullptr, AVMEDIA_TYPE_VIDEO);
     encoder = ff.avcodec_find_encoder(codec->codec_id);
   }
+  ApplyEncoderDefaults(codec, encoder);
   ApplyGenericOptions(codec, templ, AV_OPT_FLAG_VIDEO_PARAM | AV_OPT_FLAG_ENCODING_PARAM);
   if (encoder && encoder->supported_framerates && !options_.forceFps)
     rate = encoder->supported_framerates[ff.av_find_nearest_q_idx(rate, encoder->supported_framerates)];
@@ -466,6 +467,7 @@ void TCustomFFmpeg::NewAudioStream(AVFormatContext *output) {
           ff.av_guess_codec(output->oformat, nullptr, output->url, nullptr, AVMEDIA_TYPE_AUDIO);
       encoder = ff.avcodec_find_encoder(codec->codec_id);
     }
+    ApplyEncoderDefaults(codec, encoder);
     if (options_.audioQScale > -99999) {
       codec->flags |= AV_CODEC_FLAG_QSCALE;
       codec->global_quality = static_cast<int>(FF_QP2LAMBDA * options_.audioQScale);

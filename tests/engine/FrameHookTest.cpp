@@ -2,8 +2,6 @@
 // preview step, driven on pictures made here.
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <cstdarg>
 #include <cstdlib>
 #include <cstdio>
@@ -14,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "RecordingHook.h"
 #include "converter/FFmpegLoader.h"
 #include "engine/CustomFFmpeg.h"
 #include "engine/FFmpegException.h"
@@ -30,17 +29,6 @@ void CollectLibraryLog(void *, int level, const char *format, va_list args) {
   char line[1024];
   std::vsnprintf(line, sizeof line, format, args);
   gLibraryLog.emplace_back(line);
-}
-
-// The recording plug-in's trace, read through its own exported function.
-std::string Trace() {
-  void *library = dlopen(VELMORA_RECORDING_HOOK, RTLD_NOW | RTLD_NOLOAD);
-  if (!library) return "(not loaded)";
-  auto trace = reinterpret_cast<const char *(*)()>(dlsym(library, "RecordingHookTrace"));
-  std::string text = trace();
-  reinterpret_cast<void (*)()>(dlsym(library, "RecordingHookClearTrace"))();
-  dlclose(library);
-  return text;
 }
 
 struct FrameFree {
@@ -72,7 +60,7 @@ class FrameHookTest : public ::testing::Test {
     engine.OnLog = [this](int level, const std::string &text) {
       engineLog.emplace_back(level, text);
     };
-    Trace();
+    test::TakeRecordingHookTrace();
   }
   void TearDown() override { ff.av_log_set_callback(ff.av_log_default_callback); }
 
@@ -94,23 +82,23 @@ TEST_F(FrameHookTest, ALibraryAddedTwiceIsLoadedOnceAndRunsEachContextInOrder) {
   EXPECT_TRUE(engine.Options().usingFrameHooks);
   const std::size_t loaded = LoadedHookLibraryCount();
   EXPECT_LE(loaded - loadedBefore, 1u);
-  EXPECT_EQ(Trace(), "configure:3:first:x;configure:2:second;");
+  EXPECT_EQ(test::TakeRecordingHookTrace(), "configure:3:first:x;configure:2:second;");
 
   Frame frame = MakeFrame(AV_PIX_FMT_YUV420P, 16, 8, 10);
   engine.RunFrameHooks(frame.get(), frame->format, 16, 8, 40000);
-  EXPECT_EQ(Trace(), "first@40000;second@40000;");
+  EXPECT_EQ(test::TakeRecordingHookTrace(), "first@40000;second@40000;");
   EXPECT_EQ(frame->data[0][0], 10);  // inverted twice
 
   // A second engine shares the loaded library.
   TCustomFFmpeg other;
   EXPECT_EQ(other.AddFrameHook({path}), 0);
   EXPECT_EQ(LoadedHookLibraryCount(), loaded);
-  Trace();
+  test::TakeRecordingHookTrace();
 
   engine.ClearEngine();
-  EXPECT_EQ(Trace(), "release:first;release:second;");
+  EXPECT_EQ(test::TakeRecordingHookTrace(), "release:first;release:second;");
   engine.RunFrameHooks(frame.get(), frame->format, 16, 8, 0);
-  EXPECT_EQ(Trace(), "");
+  EXPECT_EQ(test::TakeRecordingHookTrace(), "");
 }
 
 TEST_F(FrameHookTest, LibrariesThatCannotBeUsedAreRefusedWithTheirReason) {
@@ -135,7 +123,9 @@ TEST_F(FrameHookTest, LibrariesThatCannotBeUsedAreRefusedWithTheirReason) {
     EXPECT_EQ(fresh.AddFrameHook(c.words), c.result) << testing::PrintToString(c.words);
     if (c.words.empty()) continue;
     ASSERT_EQ(gLibraryLog.size(), 1u) << testing::PrintToString(c.words);
-    if (!c.libraryLog.empty()) EXPECT_EQ(gLibraryLog[0], c.libraryLog);
+    if (!c.libraryLog.empty()) {
+      EXPECT_EQ(gLibraryLog[0], c.libraryLog);
+    }
   }
   // Without arguments a library without Configure is fine.
   EXPECT_EQ(engine.AddFrameHook({noConfigure}), 0);

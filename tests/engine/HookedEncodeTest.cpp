@@ -3,8 +3,6 @@
 // hooks changed.
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -16,6 +14,7 @@
 #include <vector>
 
 #include "EngineTestSupport.h"
+#include "RecordingHook.h"
 #include "converter/FFmpegLoader.h"
 #include "media/Previewer.h"
 #include "support/TestSupport.h"
@@ -30,23 +29,12 @@ using test::TaskResult;
 constexpr int kWidth = 64, kHeight = 48, kRate = 25;
 constexpr int kGrey = 100;  // red, green and blue of every source picture
 
-// The recording plug-in's trace (see hooks/recording_hook.c).
-std::string TraceOfRecordingHook() {
-  void *library = dlopen(VELMORA_RECORDING_HOOK, RTLD_NOW | RTLD_NOLOAD);
-  if (!library) return "(not loaded)";
-  auto trace = reinterpret_cast<const char *(*)()>(dlsym(library, "RecordingHookTrace"));
-  std::string text = trace();
-  reinterpret_cast<void (*)()>(dlsym(library, "RecordingHookClearTrace"))();
-  dlclose(library);
-  return text;
-}
-
 class HookedEncodeTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::LoadSystemLibraries();
     ff.av_log_set_level(AV_LOG_ERROR);
-    TraceOfRecordingHook();
+    test::TakeRecordingHookTrace();
   }
 
   // A flat grey picture of `seconds`, lossless.
@@ -123,7 +111,7 @@ TEST_F(HookedEncodeTest, PluginsChangeExactlyThePicturesInTheRanges) {
               return i <= 125 || (i >= 250 && i <= 300);
             }));
   // One Process call per hooked picture, then Release when the engine is cleared.
-  const std::string trace = TraceOfRecordingHook();
+  const std::string trace = test::TakeRecordingHookTrace();
   EXPECT_NE(trace.find("ranges@12000000;release:ranges;"), std::string::npos);
   EXPECT_EQ(trace.find("ranges@12040000"), std::string::npos);
 }

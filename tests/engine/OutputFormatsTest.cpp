@@ -40,6 +40,8 @@ const std::vector<Row> &Rows() {
       {"wmv", "a.wmv", {"-vcodec", "wmv2", "-acodec", "wmav2"}, "wmv2", 160, 120, 25, "wmav2", 44100, 2, {}},
       {"mp4-mpeg4", "a.mp4", {"-vcodec", "mpeg4", "-acodec", "aac"}, "mpeg4", 160, 120, 25, "aac", 44100, 2, {}},
       {"mp4-x264", "b.mp4", {"-vcodec", "libx264", "-s", "640x480", "-qmin", "10", "-qmax", "51", "-qdiff", "4", "-qcomp", "0.6", "-me_range", "16", "-subq", "7", "-g", "250", "-i_qfactor", "0.71", "-bf", "3", "-acodec", "aac"}, "h264", 640, 480, 25, "aac", 44100, 2, {"libx264"}},
+      // Nothing but the encoder: its own defaults make it usable.
+      {"mp4-x264-own-defaults", "c.mp4", {"-vcodec", "libx264", "-acodec", "aac"}, "h264", 160, 120, 25, "aac", 44100, 2, {"libx264"}},
       {"3gp", "a.3gp", {"-s", "176x144", "-r", "15", "-acodec", "aac", "-ac", "1", "-ar", "8000", "-ab", "12k"}, "h263", 176, 144, 15, "aac", 8000, 1, {}},
       {"vcd-pal", "vcd-pal.mpg", {"-target", "pal-vcd"}, "mpeg1video", 352, 288, 25, "mp2", 44100, 2, {}},
       {"vcd-ntsc", "vcd-ntsc.mpg", {"-target", "ntsc-vcd"}, "mpeg1video", 352, 240, 30000.0 / 1001, "mp2", 44100, 2, {}},
