@@ -277,11 +277,13 @@ void TCustomFFmpeg::EncodeAudio(OutputStreamRecord &output, InputStreamRecord &s
                          static_cast<double>(output.syncPts) - fifoSamples;
     // The correction is counted in input samples, as 16-bit bytes.
     const double inputDelta = delta * decRate / encRate;
-    int byteDelta = static_cast<int>(inputDelta) * 2 * decChannels;
+    // 64 bits: a gap of hours is counted in billions of bytes.
+    const std::int64_t byteDelta = static_cast<std::int64_t>(inputDelta) * 2 * decChannels;
     if (std::fabs(delta) > 50) {
       if (source.isStart || std::fabs(delta) > options_.audioDriftThreshold * encRate) {
         if (byteDelta < 0) {
-          const int drop = std::min(-byteDelta / (2 * decChannels), samples);
+          const int drop =
+              static_cast<int>(std::min<std::int64_t>(-byteDelta / (2 * decChannels), samples));
           if (options_.verbose > 2)
             Log(1, Format("discarding %d audio samples", static_cast<int>(-delta)));
           samples -= drop;
@@ -298,9 +300,9 @@ void TCustomFFmpeg::EncodeAudio(OutputStreamRecord &output, InputStreamRecord &s
           // most one sync buffer each, until the output clock meets the
           // input clock.
           const int step = std::max(1, kMaxSyncBytes / (2 * decChannels) - samples);
-          int silent = byteDelta / (2 * decChannels);
-          while (silent > 0) {
-            const int count = std::min(silent, step);
+          std::int64_t silent = byteDelta / (2 * decChannels);
+          while (silent > 0 && !runControl_.StopRequested()) {
+            const int count = static_cast<int>(std::min<std::int64_t>(silent, step));
             ReserveAudio(output.silence, count, decFormat, PlainLayout(frame->ch_layout), decRate);
             ff.av_samples_set_silence(output.silence->extended_data, 0, count, decChannels,
                                       decFormat);
