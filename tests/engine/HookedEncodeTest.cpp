@@ -191,11 +191,14 @@ TEST_F(HookedEncodeTest, PreviewsOfARunAreThrottled) {
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   ASSERT_FALSE(arrivals.empty());
   EXPECT_EQ(frameNumbers.front(), 1);
-  // More than 0.1 s between two previews, and (a picture taking far less
-  // than that) hardly more: at least one per 0.2 s of the run.
-  for (std::size_t i = 1; i < arrivals.size(); ++i)
-    EXPECT_GT(arrivals[i] - arrivals[i - 1], std::chrono::milliseconds(100));
+  // The engine decides more than 0.1 s apart, so the run holds at most one
+  // preview per 0.1 s. An arrival is timed after the picture's conversion,
+  // whose length varies on a loaded machine, so two arrivals can be a little
+  // closer than the decisions were; unthrottled they would be one picture
+  // (8 ms) apart.
   EXPECT_LE(arrivals.size(), 1 + static_cast<std::size_t>(seconds / 0.1));
+  for (std::size_t i = 1; i < arrivals.size(); ++i)
+    EXPECT_GT(arrivals[i] - arrivals[i - 1], std::chrono::milliseconds(50));
   EXPECT_GE(arrivals.size(), 3u);
 }
 
