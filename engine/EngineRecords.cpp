@@ -39,6 +39,10 @@ void FrameDeleter::operator()(AVFrame *frame) const {
   if (ff.av_frame_free) ff.av_frame_free(&frame);
 }
 
+void FrameUnref::operator()(AVFrame *frame) const { ff.av_frame_unref(frame); }
+
+void PacketUnref::operator()(AVPacket *packet) const { ff.av_packet_unref(packet); }
+
 void BitstreamFilterDeleter::operator()(AVBSFContext *context) const {
   if (ff.av_bsf_free) ff.av_bsf_free(&context);
 }

@@ -48,6 +48,14 @@ struct ResamplerDeleter {
 struct FilterGraphDeleter {
   void operator()(AVFilterGraph *graph) const;
 };
+// Drop what a reused frame or packet holds, keeping the frame or packet
+// itself: a guard of this kind empties it however its scope is left.
+struct FrameUnref {
+  void operator()(AVFrame *frame) const;
+};
+struct PacketUnref {
+  void operator()(AVPacket *packet) const;
+};
 struct StdioFileDeleter {
   void operator()(std::FILE *file) const {
     if (file) std::fclose(file);
@@ -66,6 +74,8 @@ using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
 using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerDeleter>;
 using StdioFilePtr = std::unique_ptr<std::FILE, StdioFileDeleter>;
 using FilterGraphPtr = std::unique_ptr<AVFilterGraph, FilterGraphDeleter>;
+using FrameContentsGuard = std::unique_ptr<AVFrame, FrameUnref>;
+using PacketContentsGuard = std::unique_ptr<AVPacket, PacketUnref>;
 
 // One opened input file.
 struct InputEntry {

@@ -207,13 +207,10 @@ void TCustomFFmpeg::CopyPacket(RunState &run, OutputStreamRecord &output,
   // Most containers refuse a packet without a presentation time; MPEG
   // streams carry one only where the source had it.
   if (copy->pts == AV_NOPTS_VALUE && !output.file->ptsOptional) copy->pts = copy->dts;
-  try {
+  {
+    const PacketContentsGuard copied(copy);
     WritePacket(output, copy);
-  } catch (...) {
-    ff.av_packet_unref(copy);
-    throw;
   }
-  ff.av_packet_unref(copy);
   ++output.frameNumber;
 }
 
@@ -324,6 +321,7 @@ int TCustomFFmpeg::DecodePacket(RunState &run, InputStreamRecord &source, const 
       if (result < 0 && result != AVERROR_EOF) return -1;
       int frames = 0;
       while ((result = ff.avcodec_receive_frame(decoder, frame)) >= 0) {
+        const FrameContentsGuard handed(frame);
         if (++frames > 1 && packet && options_.verbose > 0)
           Log(0, Format("Multiple frames in a packet from stream %d", packet->stream_index));
         source.pts = source.nextPts;
@@ -338,13 +336,7 @@ int TCustomFFmpeg::DecodePacket(RunState &run, InputStreamRecord &source, const 
             source.nextPts += static_cast<std::int64_t>(AV_TIME_BASE) * rate.den *
                               (2 + frame->repeat_pict) / (2LL * rate.num);
         }
-        try {
-          HandFrame(run, source, frame);
-        } catch (...) {
-          ff.av_frame_unref(frame);
-          throw;
-        }
-        ff.av_frame_unref(frame);
+        HandFrame(run, source, frame);
       }
       if (result != AVERROR(EAGAIN) && result != AVERROR_EOF) return -1;
     } else {
@@ -497,10 +489,7 @@ void TCustomFFmpeg::RunMainLoop(RunState &run) {
       if (joinMode_) HandOverSegment(run, fileIndex);
       continue;
     }
-    struct Unref {
-      AVPacket *p;
-      ~Unref() { ff.av_packet_unref(p); }
-    } unref{packet};
+    const PacketContentsGuard readPacket(packet);
 
     const InputFileRecord &file = run.files[fileIndex];
     if (options_.packetDump)

@@ -268,16 +268,11 @@ void TCustomFFmpeg::EncodeVideo(OutputStreamRecord &output, InputStreamRecord &s
   AVFrame *filtered = output.filteredFrame.get();
   if (!filtered) throw FFmpegException("av_malloc fail");
   while (ff.av_buffersink_get_frame(output.filterSink, filtered) >= 0) {
+    const FrameContentsGuard encoded(filtered);
     AVCodecContext *enc = output.config->codec.get();
     if (filtered->sample_aspect_ratio.num > 0)
       enc->sample_aspect_ratio = filtered->sample_aspect_ratio;
-    try {
-      EncodePicture(output, source, filtered);
-    } catch (...) {
-      ff.av_frame_unref(filtered);
-      throw;
-    }
-    ff.av_frame_unref(filtered);
+    EncodePicture(output, source, filtered);
   }
 }
 
@@ -338,12 +333,7 @@ void TCustomFFmpeg::EncodePicture(OutputStreamRecord &output, InputStreamRecord 
     }
     formatted = crop;
   }
-  struct CropRelease {
-    AVFrame *crop;
-    ~CropRelease() {
-      if (crop) ff.av_frame_unref(crop);
-    }
-  } cropRelease{formatted != frame ? formatted : nullptr};
+  const FrameContentsGuard cropRelease(formatted != frame ? formatted : nullptr);
 
   AVFrame *final = formatted;
   const bool scale = output.videoResample && !filtersInUse_ && output.scaler;
