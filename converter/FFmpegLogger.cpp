@@ -6,8 +6,8 @@
 #include <thread>
 #include <unordered_map>
 
-#include "converter/FFmpegLoader.h"
-#include "converter/LibraryLogLevel.h"
+#include "libav/FFmpegLoader.h"
+#include "libav/LibraryLogLevel.h"
 
 namespace velmora {
 

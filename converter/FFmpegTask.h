@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "converter/ConvertTypes.h"
+#include "libav/Bitmap.h"
+#include "libav/ConvertTypes.h"
 #include "media/AVProbe.h"
-#include "media/Bitmap.h"
 
 #include "converter/OptionRecords.h"
 #include "engine/CustomFFmpeg.h"

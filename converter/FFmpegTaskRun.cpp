@@ -1,11 +1,11 @@
 // Starting, running, stopping and pausing a conversion task.
 #include <future>
 
-#include "converter/FFmpegLoader.h"
 #include "converter/FFmpegTask.h"
 #include "converter/ThreadPriority.h"
-#include "media/MainThread.h"
-#include "media/PreviewLock.h"
+#include "libav/FFmpegLoader.h"
+#include "libav/MainThread.h"
+#include "libav/PreviewLock.h"
 
 namespace velmora {
 

@@ -1,9 +1,9 @@
 #include "converter/FFmpegVCL.h"
 
-#include "converter/FFmpegLoader.h"
-#include "converter/LibraryLogLevel.h"
-#include "engine/FFmpegException.h"
-#include "media/MainThread.h"
+#include "libav/FFmpegException.h"
+#include "libav/FFmpegLoader.h"
+#include "libav/LibraryLogLevel.h"
+#include "libav/MainThread.h"
 
 namespace velmora {
 

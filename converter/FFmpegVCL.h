@@ -8,12 +8,12 @@
 #include <mutex>
 #include <string>
 
-#include "converter/ConvertTypes.h"
 #include "converter/FFmpegList.h"
 #include "converter/FFmpegLogger.h"
 #include "converter/OptionRecords.h"
+#include "libav/Bitmap.h"
+#include "libav/ConvertTypes.h"
 #include "media/AVProbe.h"
-#include "media/Bitmap.h"
 
 namespace velmora {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "converter/ConvertTypes.h"
+#include "libav/ConvertTypes.h"
 
 namespace velmora {
 

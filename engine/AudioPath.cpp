@@ -10,11 +10,11 @@
 #include <cstring>
 #include <vector>
 
-#include "converter/FFmpegLoader.h"
-#include "engine/FormatText.h"
 #include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
+#include "engine/FormatText.h"
 #include "engine/RunState.h"
+#include "libav/FFmpegException.h"
+#include "libav/FFmpegLoader.h"
 
 namespace velmora {
 

@@ -9,17 +9,18 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "converter/ConvertTypes.h"
-#include "converter/FFmpegHeaders.h"
 #include "engine/EngineRecords.h"
 #include "engine/FrameHooks.h"
 #include "engine/OptionState.h"
 #include "engine/RunControl.h"
-#include "media/Bitmap.h"
+#include "libav/Bitmap.h"
+#include "libav/ConvertTypes.h"
+#include "libav/FFmpegHeaders.h"
 
 namespace velmora {
 
@@ -146,6 +147,12 @@ class TCustomFFmpeg {
   // Whether an option is followed by a value on a command line (Boolean
   // options and options that ignore their value are written alone).
   static bool OptionTakesValue(const std::string &name);
+  // The option table: one row per option name the engine knows
+  // (engine/OptionTable.h), and the row of a name or null.
+  struct TOptionRow;
+  using TOptionHandler = void (TCustomFFmpeg::*)(const TOptionRow &row, const std::string &value);
+  static std::span<const TOptionRow> OptionTable();
+  static const TOptionRow *FindOption(std::string_view name);
   // The library's own option system: sets the value on the templates that
   // have an option of that name. False when no option was found or the value
   // was refused (the latter logged through the library log).
@@ -247,44 +254,41 @@ class TCustomFFmpeg {
   int decodedPictures_ = 0;  // pictures pre-processed since the engine was reset
 
  private:
-  using TOptionHandler = void (TCustomFFmpeg::*)(const std::string &name, const std::string &value);
-  static TOptionHandler FindOptionHandler(std::string_view name);
-  bool SetPlainOption(const std::string &name, const std::string &value);
   // "pgmyuv" stands for the image formats with the PGMYUV codec forced.
   std::string TakeFormatName(const std::string &name);
 
   // Options with their own handling (OptionParser.cpp).
-  void OptFormat(const std::string &name, const std::string &value);
-  void OptMap(const std::string &name, const std::string &value);
-  void OptMapMetadata(const std::string &name, const std::string &value);
-  void OptRecordingTime(const std::string &name, const std::string &value);
-  void OptStartTime(const std::string &name, const std::string &value);
-  void OptInputTsOffset(const std::string &name, const std::string &value);
-  void OptTimestamp(const std::string &name, const std::string &value);
-  void OptInputTsScale(const std::string &name, const std::string &value);
-  void OptMetadata(const std::string &name, const std::string &value);
-  void OptVerbose(const std::string &name, const std::string &value);
-  void OptAudioRateOrChannels(const std::string &name, const std::string &value);
-  void OptTarget(const std::string &name, const std::string &value);
-  void OptBitrate(const std::string &name, const std::string &value);
-  void OptFrameRate(const std::string &name, const std::string &value);
-  void OptFrameSize(const std::string &name, const std::string &value);
-  void OptAspect(const std::string &name, const std::string &value);
-  void OptPixelFormat(const std::string &name, const std::string &value);
-  void OptSampleFormat(const std::string &name, const std::string &value);
-  void OptQScale(const std::string &name, const std::string &value);
-  void OptCrop(const std::string &name, const std::string &value);
-  void OptPad(const std::string &name, const std::string &value);
-  void OptPadColor(const std::string &name, const std::string &value);
-  void OptCodec(const std::string &name, const std::string &value);
-  void OptCodecTag(const std::string &name, const std::string &value);
-  void OptVideoFilters(const std::string &name, const std::string &value);
-  void OptMatrix(const std::string &name, const std::string &value);
-  void OptPass(const std::string &name, const std::string &value);
-  void OptVstats(const std::string &name, const std::string &value);
-  void OptFrameHook(const std::string &name, const std::string &value);
-  void OptNewStream(const std::string &name, const std::string &value);
-  void OptBitstreamFilter(const std::string &name, const std::string &value);
+  void OptFormat(const TOptionRow &row, const std::string &value);
+  void OptMap(const TOptionRow &row, const std::string &value);
+  void OptMapMetadata(const TOptionRow &row, const std::string &value);
+  void OptRecordingTime(const TOptionRow &row, const std::string &value);
+  void OptStartTime(const TOptionRow &row, const std::string &value);
+  void OptInputTsOffset(const TOptionRow &row, const std::string &value);
+  void OptTimestamp(const TOptionRow &row, const std::string &value);
+  void OptInputTsScale(const TOptionRow &row, const std::string &value);
+  void OptMetadata(const TOptionRow &row, const std::string &value);
+  void OptVerbose(const TOptionRow &row, const std::string &value);
+  void OptAudioRateOrChannels(const TOptionRow &row, const std::string &value);
+  void OptTarget(const TOptionRow &row, const std::string &value);
+  void OptBitrate(const TOptionRow &row, const std::string &value);
+  void OptFrameRate(const TOptionRow &row, const std::string &value);
+  void OptFrameSize(const TOptionRow &row, const std::string &value);
+  void OptAspect(const TOptionRow &row, const std::string &value);
+  void OptPixelFormat(const TOptionRow &row, const std::string &value);
+  void OptSampleFormat(const TOptionRow &row, const std::string &value);
+  void OptQScale(const TOptionRow &row, const std::string &value);
+  void OptCrop(const TOptionRow &row, const std::string &value);
+  void OptPad(const TOptionRow &row, const std::string &value);
+  void OptPadColor(const TOptionRow &row, const std::string &value);
+  void OptCodec(const TOptionRow &row, const std::string &value);
+  void OptCodecTag(const TOptionRow &row, const std::string &value);
+  void OptVideoFilters(const TOptionRow &row, const std::string &value);
+  void OptMatrix(const TOptionRow &row, const std::string &value);
+  void OptPass(const TOptionRow &row, const std::string &value);
+  void OptVstats(const TOptionRow &row, const std::string &value);
+  void OptFrameHook(const TOptionRow &row, const std::string &value);
+  void OptNewStream(const TOptionRow &row, const std::string &value);
+  void OptBitstreamFilter(const TOptionRow &row, const std::string &value);
 
   // Generic path helpers (GenericOptions.cpp).
   bool SetPrivateOption(const std::string &name, const std::string &value, bool &refused);

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "converter/FFmpegLoader.h"
 #include "engine/CustomFFmpeg.h"
 #include "engine/EngineRecords.h"
+#include "libav/FFmpegLoader.h"
 
 namespace velmora {
 
@@ -21,11 +21,10 @@ namespace {
 
 // The value of option `name` of `object` as text ("" when it cannot be read).
 std::string OptionText(void *object, const char *name) {
-  std::uint8_t *text = nullptr;
-  if (ff.av_opt_get(object, name, 0, &text) < 0 || !text) return {};
-  std::string value(reinterpret_cast<const char *>(text));
-  ff.av_free(text);
-  return value;
+  LibraryMemoryPtr<std::uint8_t> text;
+  const int result = ff.av_opt_get(object, name, 0, InOutPtr(text));
+  if (result < 0 || !text) return {};
+  return reinterpret_cast<const char *>(text.get());
 }
 
 }  // namespace

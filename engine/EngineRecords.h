@@ -9,73 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "converter/FFmpegHeaders.h"
 #include "engine/OptionState.h"
+#include "libav/LibraryPtr.h"
+#include "media/UnicodeProtocol.h"
 
 namespace velmora {
 
-struct CodecContextDeleter {
-  void operator()(AVCodecContext *context) const;
-};
-struct FormatContextDeleter {
-  void operator()(AVFormatContext *context) const;
-};
-// Closes a demuxer opened with OpenInputUrl (and its own I/O context).
-struct InputContextDeleter {
-  void operator()(AVFormatContext *context) const;
-};
-struct ScalerContextDeleter {
-  void operator()(SwsContext *context) const;
-};
-struct PacketDeleter {
-  void operator()(AVPacket *packet) const;
-};
-struct FrameDeleter {
-  void operator()(AVFrame *frame) const;
-};
-struct BitstreamFilterDeleter {
-  void operator()(AVBSFContext *context) const;
-};
-struct DictionaryDeleter {
-  void operator()(AVDictionary *dictionary) const;
-};
-struct AudioFifoDeleter {
-  void operator()(AVAudioFifo *fifo) const;
-};
-struct ResamplerDeleter {
-  void operator()(SwrContext *context) const;
-};
-struct FilterGraphDeleter {
-  void operator()(AVFilterGraph *graph) const;
-};
-// Drop what a reused frame or packet holds, keeping the frame or packet
-// itself: a guard of this kind empties it however its scope is left.
-struct FrameUnref {
-  void operator()(AVFrame *frame) const;
-};
-struct PacketUnref {
-  void operator()(AVPacket *packet) const;
-};
 struct StdioFileDeleter {
   void operator()(std::FILE *file) const {
     if (file) std::fclose(file);
   }
 };
-
-using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
-using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextDeleter>;
-using InputContextPtr = std::unique_ptr<AVFormatContext, InputContextDeleter>;
-using ScalerContextPtr = std::unique_ptr<SwsContext, ScalerContextDeleter>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
-using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
-using BitstreamFilterPtr = std::unique_ptr<AVBSFContext, BitstreamFilterDeleter>;
-using DictionaryPtr = std::unique_ptr<AVDictionary, DictionaryDeleter>;
-using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
-using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerDeleter>;
 using StdioFilePtr = std::unique_ptr<std::FILE, StdioFileDeleter>;
-using FilterGraphPtr = std::unique_ptr<AVFilterGraph, FilterGraphDeleter>;
-using FrameContentsGuard = std::unique_ptr<AVFrame, FrameUnref>;
-using PacketContentsGuard = std::unique_ptr<AVPacket, PacketUnref>;
 
 // One opened input file.
 struct InputEntry {

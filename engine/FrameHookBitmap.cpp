@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "converter/FFmpegLoader.h"
+#include "libav/FFmpegLoader.h"
 
 namespace velmora {
 
@@ -13,10 +13,6 @@ constexpr AVPixelFormat kRgbFormat = AV_PIX_FMT_BGR24;  // the bitmap's byte ord
 // few levels (flat grey 100 came back as 96,98,95), so parts a hook did not
 // paint would change colour.
 constexpr int kConversionFlags = SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT;
-}
-
-void TRgbFrameBuffer::BufferDeleter::operator()(std::uint8_t *buffer) const {
-  if (buffer) ff.av_free(buffer);
 }
 
 TRgbFrameBuffer::TRgbFrameBuffer() = default;

@@ -6,9 +6,9 @@
 #include <memory>
 #include <mutex>
 
-#include "converter/FFmpegHeaders.h"
 #include "engine/EngineRecords.h"
-#include "media/Bitmap.h"
+#include "libav/Bitmap.h"
+#include "libav/FFmpegHeaders.h"
 
 namespace velmora {
 
@@ -30,14 +30,11 @@ class TRgbFrameBuffer {
   void Reset();
 
  private:
-  struct BufferDeleter {
-    void operator()(std::uint8_t *buffer) const;
-  };
   bool EnsureRgbBuffer(int width, int height);
 
   TBitmap bitmap_;
   std::mutex canvasLock_;
-  std::unique_ptr<std::uint8_t, BufferDeleter> rgbBuffer_;
+  LibraryMemoryPtr<std::uint8_t> rgbBuffer_;
   int rgbBufferSize_ = 0;
   std::uint8_t *rgbData_[4] = {};
   int rgbLinesize_[4] = {};

@@ -3,10 +3,10 @@
 #include <chrono>
 #include <mutex>
 
-#include "converter/FFmpegLoader.h"
 #include "engine/CustomFFmpeg.h"
 #include "engine/FrameHookState.h"
-#include "media/PreviewLock.h"
+#include "libav/FFmpegLoader.h"
+#include "libav/PreviewLock.h"
 
 namespace velmora {
 

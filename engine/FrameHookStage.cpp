@@ -5,9 +5,9 @@
 #include <memory>
 #include <mutex>
 
-#include "converter/FFmpegLoader.h"
 #include "engine/CustomFFmpeg.h"
 #include "engine/FrameHookState.h"
+#include "libav/FFmpegLoader.h"
 
 namespace velmora {
 

@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "converter/ConvertTypes.h"
 #include "engine/FrameHookBitmap.h"
 #include "engine/FrameHooks.h"
+#include "libav/ConvertTypes.h"
 #include "media/Previewer.h"
 
 namespace velmora {

@@ -6,8 +6,8 @@
 #include <map>
 #include <mutex>
 
-#include "converter/FFmpegLoader.h"
-#include "converter/LibraryLogLevel.h"
+#include "libav/FFmpegLoader.h"
+#include "libav/LibraryLogLevel.h"
 
 namespace velmora {
 
@@ -88,17 +88,13 @@ struct TFrameHookList::Entry {
   void *context;
 };
 
-void TFrameHookList::EntryDeleter::operator()(Entry *entry) const {
-  if (entry) ff.av_free(entry);
-}
-
 int TFrameHookList::Add(const std::vector<std::string> &words) {
   if (words.empty()) return -2;
   const std::string &path = words.front();
   void *library = LoadLibrary(path);
   if (!library) return -1;
 
-  std::unique_ptr<Entry, EntryDeleter> entry(static_cast<Entry *>(ff.av_mallocz(sizeof(Entry))));
+  LibraryMemoryPtr<Entry> entry(static_cast<Entry *>(ff.av_mallocz(sizeof(Entry))));
   if (!entry) return -12;
   entry->configure = reinterpret_cast<ConfigureFunction>(dlsym(library, "Configure"));
   entry->process = reinterpret_cast<ProcessFunction>(dlsym(library, "Process"));

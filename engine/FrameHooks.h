@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "libav/LibraryPtr.h"
+
 namespace velmora {
 
 // The picture record handed to Process.
@@ -59,10 +61,7 @@ class TFrameHookList {
 
  private:
   struct Entry;
-  struct EntryDeleter {
-    void operator()(Entry *entry) const;
-  };
-  std::vector<std::unique_ptr<Entry, EntryDeleter>> entries_;
+  std::vector<LibraryMemoryPtr<Entry>> entries_;
 };
 
 // How many plug-in libraries this process has loaded so far (each path once).

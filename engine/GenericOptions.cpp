@@ -5,11 +5,11 @@
 // are made (ApplyGenericOptions).
 #include <iterator>
 
-#include "converter/FFmpegLoader.h"
-#include "converter/LibraryLogLevel.h"
 #include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
 #include "engine/NumberText.h"
+#include "libav/FFmpegException.h"
+#include "libav/FFmpegLoader.h"
+#include "libav/LibraryLogLevel.h"
 
 namespace velmora {
 
@@ -218,11 +218,11 @@ void TCustomFFmpeg::RaiseLogLevelForDebug() {
 void TCustomFFmpeg::ApplyGenericOptions(void *target, void *templ, int flags) const {
   if (!target || !templ) return;
   for (const std::string &name : genericOptionNames_) {
-    std::uint8_t *text = nullptr;
-    if (ff.av_opt_get(templ, name.c_str(), 0, &text) < 0 || !text) continue;
+    LibraryMemoryPtr<std::uint8_t> text;
+    const int result = ff.av_opt_get(templ, name.c_str(), 0, InOutPtr(text));
+    if (result < 0 || !text) continue;
     if (ff.av_opt_find(target, name.c_str(), nullptr, flags, 0))
-      ff.av_opt_set(target, name.c_str(), reinterpret_cast<const char *>(text), 0);
-    ff.av_free(text);
+      ff.av_opt_set(target, name.c_str(), reinterpret_cast<const char *>(text.get()), 0);
   }
 }
 

@@ -8,10 +8,11 @@
 #include <iterator>
 #include <mutex>
 
-#include "converter/FFmpegLoader.h"
 #include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
-#include "engine/OptionTexts.h"
+#include "libav/FFmpegException.h"
+#include "libav/FFmpegLoader.h"
+#include "libav/LibraryTexts.h"
+#include "libav/ScopeExit.h"
 #include "media/UnicodeProtocol.h"
 
 namespace velmora {
@@ -46,8 +47,8 @@ const AVCodec *LookUpCodec(const std::string &name, bool encoder) {
                  : ff.avcodec_find_decoder_by_name(name.c_str());
 }
 
-void SetDemuxerOption(AVDictionary **options, const char *key, const std::string &value) {
-  ff.av_dict_set(options, key, value.c_str(), 0);
+void SetDemuxerOption(DictionaryPtr &options, const char *key, const std::string &value) {
+  ff.av_dict_set(InOutPtr(options), key, value.c_str(), 0);
 }
 
 std::string Rational(AVRational q) { return std::to_string(q.num) + "/" + std::to_string(q.den); }
@@ -105,10 +106,7 @@ int TCustomFFmpeg::InterruptCallback(void *opaque) {
 }
 
 bool TCustomFFmpeg::OpenInputFile(const std::string &fileName) {
-  struct ResetGuard {
-    TCustomFFmpeg *engine;
-    ~ResetGuard() { engine->ResetAfterInput(); }
-  } resetGuard{this};
+  const ScopeExit reset([this] { ResetAfterInput(); });
 
   if (!ff.avformat_open_input) {
     lastError_ = "The codec libraries are not loaded";
@@ -160,36 +158,34 @@ bool TCustomFFmpeg::OpenInputFile(const std::string &fileName) {
 
   // The parameters of raw and capture demuxers; a demuxer ignores the keys
   // it has no option for.
-  AVDictionary *rawOptions = nullptr;
-  SetDemuxerOption(&rawOptions, "sample_rate", std::to_string(options_.audioSampleRate));
+  DictionaryPtr demuxerOptions;
+  SetDemuxerOption(demuxerOptions, "sample_rate", std::to_string(options_.audioSampleRate));
   {
     AVChannelLayout layout{};
     ff.av_channel_layout_default(&layout, options_.audioChannels);
     char description[64] = "";
     if (ff.av_channel_layout_describe(&layout, description, sizeof description) > 0)
-      SetDemuxerOption(&rawOptions, "ch_layout", description);
+      SetDemuxerOption(demuxerOptions, "ch_layout", description);
     ff.av_channel_layout_uninit(&layout);
   }
   if (options_.frameRate.num > 0 && options_.frameRate.den > 0)
-    SetDemuxerOption(&rawOptions, "framerate", Rational(options_.frameRate));
+    SetDemuxerOption(demuxerOptions, "framerate", Rational(options_.frameRate));
   const int width = options_.frameWidth + options_.padLeft + options_.padRight;
   const int height = options_.frameHeight + options_.padTop + options_.padBottom;
   if (options_.frameWidth > 0 && options_.frameHeight > 0)
-    SetDemuxerOption(&rawOptions, "video_size", std::to_string(width) + "x" + std::to_string(height));
+    SetDemuxerOption(demuxerOptions, "video_size", std::to_string(width) + "x" + std::to_string(height));
   if (options_.pixelFormat >= 0) {
     if (const char *pixelName = ff.av_get_pix_fmt_name(static_cast<AVPixelFormat>(options_.pixelFormat)))
-      SetDemuxerOption(&rawOptions, "pixel_format", pixelName);
+      SetDemuxerOption(demuxerOptions, "pixel_format", pixelName);
   }
   if (options_.videoChannel != 0)
-    SetDemuxerOption(&rawOptions, "channel", std::to_string(options_.videoChannel));
-  if (options_.videoStandard) SetDemuxerOption(&rawOptions, "standard", *options_.videoStandard);
+    SetDemuxerOption(demuxerOptions, "channel", std::to_string(options_.videoChannel));
+  if (options_.videoStandard) SetDemuxerOption(demuxerOptions, "standard", *options_.videoStandard);
   // Image sequences loop with -loop_input.
-  if (options_.loopInput) SetDemuxerOption(&rawOptions, "loop", "1");
-  DictionaryPtr demuxerOptions(rawOptions);
+  if (options_.loopInput) SetDemuxerOption(demuxerOptions, "loop", "1");
 
-  rawOptions = demuxerOptions.release();
-  const int opened = OpenInputUrl(&context, url, options_.forcedInputFormat, &rawOptions);
-  demuxerOptions.reset(rawOptions);
+  const int opened =
+      OpenInputUrl(&context, url, options_.forcedInputFormat, InOutPtr(demuxerOptions));
   if (opened < 0) {
     // The library released the context.
     lastError_ = OpenErrorText(fileName, opened);

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "engine/FFmpegException.h"
+#include "libav/FFmpegException.h"
 
 namespace velmora {
 

@@ -10,103 +10,21 @@
 #include <limits>
 #include <variant>
 
-#include "converter/FFmpegLoader.h"
-#include "media/ProgramFolder.h"
-#include "converter/LibraryLogLevel.h"
 #include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
-#include "engine/LibraryCall.h"
 #include "engine/NumberText.h"
+#include "engine/OptionTable.h"
 #include "engine/OptionTexts.h"
+#include "libav/FFmpegException.h"
+#include "libav/FFmpegLoader.h"
+#include "libav/LibraryCall.h"
+#include "libav/LibraryLogLevel.h"
+#include "libav/ProgramFolder.h"
 
 namespace velmora {
 
 namespace {
 
 using S = TOptionState;
-
-// Accepted and ignored: they concern a command line, not a conversion task.
-constexpr std::string_view kIgnoredOptions[] = {"L", "h",         "version", "formats", "i",
-                                                "y", "benchmark", "apre",    "vpre",    "spre"};
-// Refused: the engine always runs its codecs with one thread.
-constexpr std::string_view kRefusedOptions[] = {"threads"};
-
-// Options whose value goes straight into one field of the option state.
-struct FlagField {  // true unless the value is exactly "0"
-  bool S::*field;
-};
-struct SetField {  // true whatever the value
-  bool S::*field;
-};
-struct IntField {
-  int S::*field;
-};
-struct Int64Field {
-  std::int64_t S::*field;
-};
-struct SingleField {
-  float S::*field;
-};
-struct TextField {
-  std::string S::*field;
-};
-struct OptionalTextField {  // replaces any earlier text
-  std::optional<std::string> S::*field;
-};
-using PlainField = std::variant<FlagField, SetField, IntField, Int64Field, SingleField, TextField,
-                                OptionalTextField>;
-
-struct PlainOption {
-  std::string_view name;
-  PlainField field;
-};
-
-const PlainOption kPlainOptions[] = {
-    {"dump", FlagField{&S::packetDump}},
-    {"hex", FlagField{&S::hexDump}},
-    {"re", FlagField{&S::rateEmulation}},
-    {"loop_input", FlagField{&S::loopInput}},
-    {"shortest", FlagField{&S::shortest}},
-    {"intra", FlagField{&S::intraOnly}},
-    {"vn", FlagField{&S::videoDisable}},
-    {"sameq", FlagField{&S::sameQuality}},
-    {"deinterlace", FlagField{&S::deinterlace}},
-    {"psnr", FlagField{&S::doPsnr}},
-    {"qphist", FlagField{&S::qpHistogram}},
-    {"force_fps", FlagField{&S::forceFps}},
-    {"an", FlagField{&S::audioDisable}},
-    {"sn", FlagField{&S::subtitleDisable}},
-    {"isync", FlagField{&S::inputSync}},
-    {"copyts", SetField{&S::copyTimestamps}},
-    {"xerror", SetField{&S::exitOnError}},
-    {"dframes", IntField{&S::dataFrames}},
-    {"vframes", IntField{&S::videoFrames}},
-    {"aframes", IntField{&S::audioFrames}},
-    {"loop_output", IntField{&S::loopOutput}},
-    {"vsync", IntField{&S::videoSync}},
-    {"async", IntField{&S::audioSync}},
-    {"vglobal", IntField{&S::videoGlobalHeader}},
-    {"programid", IntField{&S::programId}},
-    {"copyinkf", IntField{&S::copyInitialNonKeyframes}},
-    {"vdt", IntField{&S::videoDiscard}},
-    {"top", IntField{&S::topFieldFirst}},
-    {"dc", IntField{&S::intraDcPrecision}},
-    {"vol", IntField{&S::audioVolume}},
-    {"me_threshold", IntField{&S::meThreshold}},
-    {"vc", IntField{&S::videoChannel}},
-    {"fs", Int64Field{&S::limitFileSize}},
-    {"adrift_threshold", SingleField{&S::audioDriftThreshold}},
-    {"dts_delta_threshold", SingleField{&S::dtsDeltaThreshold}},
-    {"aq", SingleField{&S::audioQScale}},
-    {"muxdelay", SingleField{&S::muxMaxDelay}},
-    {"muxpreload", SingleField{&S::muxPreload}},
-    {"passlogfile", TextField{&S::passLogFileName}},
-    {"alang", TextField{&S::audioLanguage}},
-    {"slang", TextField{&S::subtitleLanguage}},
-    {"rc_override", OptionalTextField{&S::rcOverride}},
-    {"tvstd", OptionalTextField{&S::videoStandard}},
-    {"vstats_file", OptionalTextField{&S::vstatsFileName}},
-};
 
 template <typename... F>
 struct Overloaded : F... {
@@ -115,6 +33,7 @@ struct Overloaded : F... {
 
 void StorePlainValue(S &state, const PlainField &field, const std::string &value) {
   std::visit(Overloaded{
+                 [](std::monostate) {},
                  [&](FlagField f) { state.*f.field = value != "0"; },
                  [&](SetField f) { state.*f.field = true; },
                  [&](IntField f) { state.*f.field = TextToInt(value); },
@@ -126,72 +45,27 @@ void StorePlainValue(S &state, const PlainField &field, const std::string &value
              field);
 }
 
-template <std::size_t N>
-bool IsListed(const std::string_view (&names)[N], std::string_view name) {
-  return std::find(std::begin(names), std::end(names), name) != std::end(names);
+bool IsValueless(const PlainField &field) {
+  return std::holds_alternative<FlagField>(field) || std::holds_alternative<SetField>(field);
 }
 
-// The row of a table of options sharing one handler; the handler is only
-// ever reached through a name of its table.
-template <typename Row, std::size_t N>
-const Row &FindRow(const Row (&rows)[N], std::string_view name) {
-  return *std::find_if(std::begin(rows), std::end(rows),
-                       [&](const Row &row) { return row.name == name; });
+using Row = TCustomFFmpeg::TOptionRow;
+using Handler = TCustomFFmpeg::TOptionHandler;
+
+// Accepted and ignored: they concern a command line, not a conversion task.
+Row Ignored(std::string_view name) { return {name, TOptionKind::Ignored, false, {}, nullptr, {}}; }
+// Refused with "TODO: option - <name>".
+Row Refused(std::string_view name) { return {name, TOptionKind::Refused, true, {}, nullptr, {}}; }
+Row Field(std::string_view name, PlainField field) {
+  return {name, TOptionKind::Field, !IsValueless(field), field, nullptr, {}};
 }
-
-// Crop and pad options: which band, and which side of the frame it narrows.
-struct BandOption {
-  std::string_view name;
-  const char *side;  // for the messages
-  int S::*band;
-  bool vertical;  // top and bottom bands take away from the height
-};
-const BandOption kCropOptions[] = {
-    {"croptop", "Top", &S::cropTop, true},
-    {"cropbottom", "Bottom", &S::cropBottom, true},
-    {"cropleft", "Left", &S::cropLeft, false},
-    {"cropright", "Right", &S::cropRight, false},
-};
-const BandOption kPadOptions[] = {
-    {"padtop", "Top", &S::padTop, true},
-    {"padbottom", "Bottom", &S::padBottom, true},
-    {"padleft", "Left", &S::padLeft, false},
-    {"padright", "Right", &S::padRight, false},
-};
-
-// -vcodec, -acodec, -scodec: the codec name and the stream copy flag.
-struct CodecOption {
-  std::string_view name;
-  std::optional<std::string> S::*codecName;
-  bool S::*streamCopy;
-};
-const CodecOption kCodecOptions[] = {
-    {"vcodec", &S::videoCodecName, &S::videoStreamCopy},
-    {"acodec", &S::audioCodecName, &S::audioStreamCopy},
-    {"scodec", &S::subtitleCodecName, &S::subtitleStreamCopy},
-};
-
-// -vtag, -atag.
-struct TagOption {
-  std::string_view name;
-  std::uint32_t S::*tag;
-  const char *lengthError;
-};
-const TagOption kTagOptions[] = {
-    {"vtag", &S::videoCodecTag, "video tag parameter must be 4 chars"},
-    {"atag", &S::audioCodecTag, "audio tag parameter must be 4 chars"},
-};
-
-// -vbsf, -absf, -sbsf: the chain each one appends to.
-struct FilterChainOption {
-  std::string_view name;
-  std::vector<BitstreamFilterEntry> S::*chain;
-};
-const FilterChainOption kFilterChainOptions[] = {
-    {"vbsf", &S::videoBitstreamFilters},
-    {"absf", &S::audioBitstreamFilters},
-    {"sbsf", &S::subtitleBitstreamFilters},
-};
+Row Handled(std::string_view name, Handler handler, OptionDetail detail = {}) {
+  return {name, TOptionKind::Handler, true, {}, handler, detail};
+}
+// Handled options that ignore their value, written alone on a command line.
+Row HandledAlone(std::string_view name, Handler handler, OptionDetail detail = {}) {
+  return {name, TOptionKind::Handler, false, {}, handler, detail};
+}
 
 // The leading decimal integer of a matrix item, as atoi reads it (0 when
 // there is none), clamped to the int range.
@@ -222,101 +96,150 @@ const char *const kHorizontalCropError =
 
 }  // namespace
 
+std::span<const TCustomFFmpeg::TOptionRow> TCustomFFmpeg::OptionTable() {
+  using T = TCustomFFmpeg;
+  static const Row kRows[] = {
+      Ignored("L"),
+      Ignored("h"),
+      Ignored("version"),
+      Ignored("formats"),
+      Ignored("i"),
+      Ignored("y"),
+      Ignored("benchmark"),
+      Ignored("apre"),
+      Ignored("vpre"),
+      Ignored("spre"),
+      // The engine always runs its codecs with one thread.
+      Refused("threads"),
+      Field("dump", FlagField{&S::packetDump}),
+      Field("hex", FlagField{&S::hexDump}),
+      Field("re", FlagField{&S::rateEmulation}),
+      Field("loop_input", FlagField{&S::loopInput}),
+      Field("shortest", FlagField{&S::shortest}),
+      Field("intra", FlagField{&S::intraOnly}),
+      Field("vn", FlagField{&S::videoDisable}),
+      Field("sameq", FlagField{&S::sameQuality}),
+      Field("deinterlace", FlagField{&S::deinterlace}),
+      Field("psnr", FlagField{&S::doPsnr}),
+      Field("qphist", FlagField{&S::qpHistogram}),
+      Field("force_fps", FlagField{&S::forceFps}),
+      Field("an", FlagField{&S::audioDisable}),
+      Field("sn", FlagField{&S::subtitleDisable}),
+      Field("isync", FlagField{&S::inputSync}),
+      Field("copyts", SetField{&S::copyTimestamps}),
+      Field("xerror", SetField{&S::exitOnError}),
+      Field("dframes", IntField{&S::dataFrames}),
+      Field("vframes", IntField{&S::videoFrames}),
+      Field("aframes", IntField{&S::audioFrames}),
+      Field("loop_output", IntField{&S::loopOutput}),
+      Field("vsync", IntField{&S::videoSync}),
+      Field("async", IntField{&S::audioSync}),
+      Field("vglobal", IntField{&S::videoGlobalHeader}),
+      Field("programid", IntField{&S::programId}),
+      Field("copyinkf", IntField{&S::copyInitialNonKeyframes}),
+      Field("vdt", IntField{&S::videoDiscard}),
+      Field("top", IntField{&S::topFieldFirst}),
+      Field("dc", IntField{&S::intraDcPrecision}),
+      Field("vol", IntField{&S::audioVolume}),
+      Field("me_threshold", IntField{&S::meThreshold}),
+      Field("vc", IntField{&S::videoChannel}),
+      Field("fs", Int64Field{&S::limitFileSize}),
+      Field("adrift_threshold", SingleField{&S::audioDriftThreshold}),
+      Field("dts_delta_threshold", SingleField{&S::dtsDeltaThreshold}),
+      Field("aq", SingleField{&S::audioQScale}),
+      Field("muxdelay", SingleField{&S::muxMaxDelay}),
+      Field("muxpreload", SingleField{&S::muxPreload}),
+      Field("passlogfile", TextField{&S::passLogFileName}),
+      Field("alang", TextField{&S::audioLanguage}),
+      Field("slang", TextField{&S::subtitleLanguage}),
+      Field("rc_override", OptionalTextField{&S::rcOverride}),
+      Field("tvstd", OptionalTextField{&S::videoStandard}),
+      Field("vstats_file", OptionalTextField{&S::vstatsFileName}),
+      Handled("f", &T::OptFormat),
+      Handled("map", &T::OptMap),
+      Handled("map_meta_data", &T::OptMapMetadata),
+      Handled("t", &T::OptRecordingTime),
+      Handled("ss", &T::OptStartTime),
+      Handled("itsoffset", &T::OptInputTsOffset),
+      Handled("timestamp", &T::OptTimestamp),
+      Handled("itsscale", &T::OptInputTsScale),
+      Handled("metadata", &T::OptMetadata),
+      Handled("v", &T::OptVerbose),
+      Handled("ar", &T::OptAudioRateOrChannels, IntField{&S::audioSampleRate}),
+      Handled("ac", &T::OptAudioRateOrChannels, IntField{&S::audioChannels}),
+      Handled("target", &T::OptTarget),
+      Handled("b", &T::OptBitrate, MediaOption{AVMEDIA_TYPE_VIDEO}),
+      Handled("vb", &T::OptBitrate, MediaOption{AVMEDIA_TYPE_VIDEO}),
+      Handled("ab", &T::OptBitrate, MediaOption{AVMEDIA_TYPE_AUDIO}),
+      Handled("r", &T::OptFrameRate),
+      Handled("s", &T::OptFrameSize),
+      Handled("aspect", &T::OptAspect),
+      Handled("pix_fmt", &T::OptPixelFormat),
+      Handled("sample_fmt", &T::OptSampleFormat),
+      Handled("qscale", &T::OptQScale),
+      Handled("croptop", &T::OptCrop, BandOption{"Top", &S::cropTop, true}),
+      Handled("cropbottom", &T::OptCrop, BandOption{"Bottom", &S::cropBottom, true}),
+      Handled("cropleft", &T::OptCrop, BandOption{"Left", &S::cropLeft, false}),
+      Handled("cropright", &T::OptCrop, BandOption{"Right", &S::cropRight, false}),
+      Handled("padtop", &T::OptPad, BandOption{"Top", &S::padTop, true}),
+      Handled("padbottom", &T::OptPad, BandOption{"Bottom", &S::padBottom, true}),
+      Handled("padleft", &T::OptPad, BandOption{"Left", &S::padLeft, false}),
+      Handled("padright", &T::OptPad, BandOption{"Right", &S::padRight, false}),
+      Handled("padcolor", &T::OptPadColor),
+      Handled("vcodec", &T::OptCodec, CodecOption{&S::videoCodecName, &S::videoStreamCopy}),
+      Handled("acodec", &T::OptCodec, CodecOption{&S::audioCodecName, &S::audioStreamCopy}),
+      Handled("scodec", &T::OptCodec, CodecOption{&S::subtitleCodecName, &S::subtitleStreamCopy}),
+      Handled("vtag", &T::OptCodecTag,
+              TagOption{&S::videoCodecTag, "video tag parameter must be 4 chars"}),
+      Handled("atag", &T::OptCodecTag,
+              TagOption{&S::audioCodecTag, "audio tag parameter must be 4 chars"}),
+      Handled("vfilters", &T::OptVideoFilters),
+      Handled("intra_matrix", &T::OptMatrix, MatrixOption{&S::intraMatrix}),
+      Handled("inter_matrix", &T::OptMatrix, MatrixOption{&S::interMatrix}),
+      Handled("pass", &T::OptPass),
+      HandledAlone("vstats", &T::OptVstats),
+      Handled("vhook", &T::OptFrameHook),
+      HandledAlone("newvideo", &T::OptNewStream, NewStreamOption{&T::NewVideoStream}),
+      HandledAlone("newaudio", &T::OptNewStream, NewStreamOption{&T::NewAudioStream}),
+      HandledAlone("newsubtitle", &T::OptNewStream, NewStreamOption{&T::NewSubtitleStream}),
+      Handled("absf", &T::OptBitstreamFilter, FilterChainOption{&S::audioBitstreamFilters}),
+      Handled("vbsf", &T::OptBitstreamFilter, FilterChainOption{&S::videoBitstreamFilters}),
+      Handled("sbsf", &T::OptBitstreamFilter, FilterChainOption{&S::subtitleBitstreamFilters}),
+  };
+  return kRows;
+}
+
+const TCustomFFmpeg::TOptionRow *TCustomFFmpeg::FindOption(std::string_view name) {
+  for (const TOptionRow &row : OptionTable())
+    if (row.name == name) return &row;
+  return nullptr;
+}
+
 bool TCustomFFmpeg::OptionTakesValue(const std::string &name) {
-  // Options that ignore their value, and Boolean options, are written alone
-  // on a command line.
-  static constexpr std::string_view kValueless[] = {"vstats", "newvideo", "newaudio",
-                                                    "newsubtitle"};
-  if (IsListed(kIgnoredOptions, name) || IsListed(kValueless, name)) return false;
-  for (const PlainOption &option : kPlainOptions)
-    if (option.name == name)
-      return !std::holds_alternative<FlagField>(option.field) &&
-             !std::holds_alternative<SetField>(option.field);
-  return true;
+  const TOptionRow *row = FindOption(name);
+  return row ? row->takesValue : true;
 }
 
 void TCustomFFmpeg::SetOption(const std::string &name, const std::string &value) {
-  if (IsListed(kIgnoredOptions, name)) {
-    Log(1, "Do nothing: option - " + name);
-    return;
-  }
-  if (IsListed(kRefusedOptions, name)) throw FFmpegException("TODO: option - " + name);
-  if (SetPlainOption(name, value)) return;
-  if (const TOptionHandler handler = FindOptionHandler(name)) {
-    (this->*handler)(name, value);
-    return;
-  }
+  const TOptionRow *row = FindOption(name);
   // Names the engine does not know may still be options of the library.
-  SetGenericOption(name, value);
-}
-
-bool TCustomFFmpeg::SetPlainOption(const std::string &name, const std::string &value) {
-  for (const PlainOption &option : kPlainOptions) {
-    if (option.name != name) continue;
-    StorePlainValue(options_, option.field, value);
-    return true;
+  if (!row) {
+    SetGenericOption(name, value);
+    return;
   }
-  return false;
-}
-
-TCustomFFmpeg::TOptionHandler TCustomFFmpeg::FindOptionHandler(std::string_view name) {
-  struct Row {
-    std::string_view name;
-    TOptionHandler handler;
-  };
-  static const Row kHandledOptions[] = {
-      {"f", &TCustomFFmpeg::OptFormat},
-      {"map", &TCustomFFmpeg::OptMap},
-      {"map_meta_data", &TCustomFFmpeg::OptMapMetadata},
-      {"t", &TCustomFFmpeg::OptRecordingTime},
-      {"ss", &TCustomFFmpeg::OptStartTime},
-      {"itsoffset", &TCustomFFmpeg::OptInputTsOffset},
-      {"timestamp", &TCustomFFmpeg::OptTimestamp},
-      {"itsscale", &TCustomFFmpeg::OptInputTsScale},
-      {"metadata", &TCustomFFmpeg::OptMetadata},
-      {"v", &TCustomFFmpeg::OptVerbose},
-      {"ar", &TCustomFFmpeg::OptAudioRateOrChannels},
-      {"ac", &TCustomFFmpeg::OptAudioRateOrChannels},
-      {"target", &TCustomFFmpeg::OptTarget},
-      {"b", &TCustomFFmpeg::OptBitrate},
-      {"vb", &TCustomFFmpeg::OptBitrate},
-      {"ab", &TCustomFFmpeg::OptBitrate},
-      {"r", &TCustomFFmpeg::OptFrameRate},
-      {"s", &TCustomFFmpeg::OptFrameSize},
-      {"aspect", &TCustomFFmpeg::OptAspect},
-      {"pix_fmt", &TCustomFFmpeg::OptPixelFormat},
-      {"sample_fmt", &TCustomFFmpeg::OptSampleFormat},
-      {"qscale", &TCustomFFmpeg::OptQScale},
-      {"croptop", &TCustomFFmpeg::OptCrop},
-      {"cropbottom", &TCustomFFmpeg::OptCrop},
-      {"cropleft", &TCustomFFmpeg::OptCrop},
-      {"cropright", &TCustomFFmpeg::OptCrop},
-      {"padtop", &TCustomFFmpeg::OptPad},
-      {"padbottom", &TCustomFFmpeg::OptPad},
-      {"padleft", &TCustomFFmpeg::OptPad},
-      {"padright", &TCustomFFmpeg::OptPad},
-      {"padcolor", &TCustomFFmpeg::OptPadColor},
-      {"vcodec", &TCustomFFmpeg::OptCodec},
-      {"acodec", &TCustomFFmpeg::OptCodec},
-      {"scodec", &TCustomFFmpeg::OptCodec},
-      {"vtag", &TCustomFFmpeg::OptCodecTag},
-      {"atag", &TCustomFFmpeg::OptCodecTag},
-      {"vfilters", &TCustomFFmpeg::OptVideoFilters},
-      {"intra_matrix", &TCustomFFmpeg::OptMatrix},
-      {"inter_matrix", &TCustomFFmpeg::OptMatrix},
-      {"pass", &TCustomFFmpeg::OptPass},
-      {"vstats", &TCustomFFmpeg::OptVstats},
-      {"vhook", &TCustomFFmpeg::OptFrameHook},
-      {"newvideo", &TCustomFFmpeg::OptNewStream},
-      {"newaudio", &TCustomFFmpeg::OptNewStream},
-      {"newsubtitle", &TCustomFFmpeg::OptNewStream},
-      {"absf", &TCustomFFmpeg::OptBitstreamFilter},
-      {"vbsf", &TCustomFFmpeg::OptBitstreamFilter},
-      {"sbsf", &TCustomFFmpeg::OptBitstreamFilter},
-  };
-  for (const Row &row : kHandledOptions)
-    if (row.name == name) return row.handler;
-  return nullptr;
+  switch (row->kind) {
+    case TOptionKind::Ignored:
+      Log(1, "Do nothing: option - " + name);
+      return;
+    case TOptionKind::Refused:
+      throw FFmpegException("TODO: option - " + name);
+    case TOptionKind::Field:
+      StorePlainValue(options_, row->field, value);
+      return;
+    case TOptionKind::Handler:
+      (this->*row->handler)(*row, value);
+      return;
+  }
 }
 
 void TCustomFFmpeg::ResetOptions() {
@@ -333,7 +256,7 @@ std::string TCustomFFmpeg::TakeFormatName(const std::string &name) {
   return "image2";
 }
 
-void TCustomFFmpeg::OptFormat(const std::string &, const std::string &value) {
+void TCustomFFmpeg::OptFormat(const TOptionRow &, const std::string &value) {
   const std::string formatName = TakeFormatName(value);
   options_.forcedInputFormat = Required(ff.av_find_input_format)(formatName.c_str());
   options_.forcedOutputFormat = Required(ff.av_guess_format)(formatName.c_str(), nullptr, nullptr);
@@ -357,7 +280,7 @@ void TCustomFFmpeg::SetOutputFormat(const std::string &name) {
 
 // file.stream[:syncfile.syncstream]: each number is followed by one
 // separator character of any kind.
-void TCustomFFmpeg::OptMap(const std::string &, const std::string &value) {
+void TCustomFFmpeg::OptMap(const TOptionRow &, const std::string &value) {
   if (options_.streamMaps.size() >= static_cast<std::size_t>(kMaxStreamMaps))
     throw FFmpegException("Too many stream maps (at most " + std::to_string(kMaxStreamMaps) + ")");
   StreamMap map;
@@ -378,7 +301,7 @@ void TCustomFFmpeg::OptMap(const std::string &, const std::string &value) {
 }
 
 // outfile:infile
-void TCustomFFmpeg::OptMapMetadata(const std::string &, const std::string &value) {
+void TCustomFFmpeg::OptMapMetadata(const TOptionRow &, const std::string &value) {
   if (options_.metadataMaps.size() >= static_cast<std::size_t>(kMaxMetadataMaps))
     throw FFmpegException("Too many metadata maps (at most " + std::to_string(kMaxMetadataMaps) +
                           ")");
@@ -390,27 +313,27 @@ void TCustomFFmpeg::OptMapMetadata(const std::string &, const std::string &value
   options_.metadataMaps.push_back(map);
 }
 
-void TCustomFFmpeg::OptRecordingTime(const std::string &name, const std::string &value) {
-  const std::int64_t duration = ParseTimeValue(name, value, true);
+void TCustomFFmpeg::OptRecordingTime(const TOptionRow &row, const std::string &value) {
+  const std::int64_t duration = ParseTimeValue(std::string(row.name), value, true);
   if (duration <= 0) return;
   options_.recordingTime = duration;
   options_.totalOutputDuration = static_cast<int>(std::min<std::int64_t>(duration / 1000, INT_MAX));
 }
 
-void TCustomFFmpeg::OptStartTime(const std::string &name, const std::string &value) {
-  options_.startTime = ParseTimeValue(name, value, true);
+void TCustomFFmpeg::OptStartTime(const TOptionRow &row, const std::string &value) {
+  options_.startTime = ParseTimeValue(std::string(row.name), value, true);
 }
 
-void TCustomFFmpeg::OptInputTsOffset(const std::string &name, const std::string &value) {
-  options_.inputTsOffset = ParseTimeValue(name, value, true);
+void TCustomFFmpeg::OptInputTsOffset(const TOptionRow &row, const std::string &value) {
+  options_.inputTsOffset = ParseTimeValue(std::string(row.name), value, true);
 }
 
-void TCustomFFmpeg::OptTimestamp(const std::string &name, const std::string &value) {
-  options_.recordingTimestamp = RoundToSeconds(ParseTimeValue(name, value, false));
+void TCustomFFmpeg::OptTimestamp(const TOptionRow &row, const std::string &value) {
+  options_.recordingTimestamp = RoundToSeconds(ParseTimeValue(std::string(row.name), value, false));
 }
 
 // stream:scale for the input file that will be opened next.
-void TCustomFFmpeg::OptInputTsScale(const std::string &, const std::string &value) {
+void TCustomFFmpeg::OptInputTsScale(const TOptionRow &, const std::string &value) {
   const char *p = value.c_str();
   const int stream = ReadCInteger(p, &p);
   if (*p) ++p;
@@ -424,27 +347,27 @@ void TCustomFFmpeg::OptInputTsScale(const std::string &, const std::string &valu
   options_.inputTsScale[inputFileCount_][stream] = scale;
 }
 
-void TCustomFFmpeg::OptMetadata(const std::string &, const std::string &value) {
+void TCustomFFmpeg::OptMetadata(const TOptionRow &, const std::string &value) {
   const std::size_t equals = value.find('=');
   if (equals == std::string::npos) throw FFmpegException("Missing =");
   options_.metadata.emplace_back(value.substr(0, equals), value.substr(equals + 1));
 }
 
-void TCustomFFmpeg::OptVerbose(const std::string &, const std::string &value) {
+void TCustomFFmpeg::OptVerbose(const TOptionRow &, const std::string &value) {
   options_.verbose = TextToInt(value);
   SetLibraryLogLevel(options_.verbose);
 }
 
 // -ar and -ac keep their value unless the new one is above 0.
-void TCustomFFmpeg::OptAudioRateOrChannels(const std::string &name, const std::string &value) {
+void TCustomFFmpeg::OptAudioRateOrChannels(const TOptionRow &row, const std::string &value) {
   const int number = TextToInt(value);
   if (number <= 0) return;
-  (name == "ar" ? options_.audioSampleRate : options_.audioChannels) = number;
+  options_.*std::get<IntField>(row.detail).field = number;
 }
 
 // [pal-|ntsc-|film-]type; without a norm prefix the norm is chosen from the
 // frame rate or the inputs, with NTSC when neither decides.
-void TCustomFFmpeg::OptTarget(const std::string &, const std::string &value) {
+void TCustomFFmpeg::OptTarget(const TOptionRow &, const std::string &value) {
   static const std::string kNorms[] = {"pal", "ntsc", "film"};
   for (const std::string &norm : kNorms) {
     if (value.rfind(norm + "-", 0) == 0) {
@@ -457,10 +380,9 @@ void TCustomFFmpeg::OptTarget(const std::string &, const std::string &value) {
 
 // Bit rates are bits per second; a small number is most likely meant as
 // kbit/s, which the user is warned about.
-void TCustomFFmpeg::OptBitrate(const std::string &name, const std::string &value) {
-  if (!SetGenericOption(name, value) || !OnLog) return;
-  AVCodecContext *templ =
-      CodecTemplate(name.front() == 'a' ? AVMEDIA_TYPE_AUDIO : AVMEDIA_TYPE_VIDEO);
+void TCustomFFmpeg::OptBitrate(const TOptionRow &row, const std::string &value) {
+  if (!SetGenericOption(std::string(row.name), value) || !OnLog) return;
+  AVCodecContext *templ = CodecTemplate(std::get<MediaOption>(row.detail).type);
   std::int64_t bitRate = 0;
   if (templ && ff.av_opt_get_int(templ, "b", 0, &bitRate) >= 0 && bitRate < 1000)
     Log(1,
@@ -468,7 +390,7 @@ void TCustomFFmpeg::OptBitrate(const std::string &name, const std::string &value
         "kbits/s");
 }
 
-void TCustomFFmpeg::OptFrameRate(const std::string &, const std::string &value) {
+void TCustomFFmpeg::OptFrameRate(const TOptionRow &, const std::string &value) {
   if (value.empty()) return;
   AVRational rate{0, 0};
   if (Required(ff.av_parse_video_rate)(&rate, value.c_str()) < 0)
@@ -476,7 +398,7 @@ void TCustomFFmpeg::OptFrameRate(const std::string &, const std::string &value) 
   options_.frameRate = rate;
 }
 
-void TCustomFFmpeg::OptFrameSize(const std::string &, const std::string &value) {
+void TCustomFFmpeg::OptFrameSize(const TOptionRow &, const std::string &value) {
   int width = 0;
   int height = 0;
   if (Required(ff.av_parse_video_size)(&width, &height, value.c_str()) < 0)
@@ -489,7 +411,7 @@ void TCustomFFmpeg::OptFrameSize(const std::string &, const std::string &value) 
 
 // w:h with integer sides, or a decimal number. A ratio that is not positive
 // is refused (a negative one is as meaningless as 0).
-void TCustomFFmpeg::OptAspect(const std::string &, const std::string &value) {
+void TCustomFFmpeg::OptAspect(const TOptionRow &, const std::string &value) {
   double ratio = 0;
   const std::size_t colon = value.find(':');
   if (colon != std::string::npos) {
@@ -508,7 +430,7 @@ void TCustomFFmpeg::OptAspect(const std::string &, const std::string &value) {
 
 // "list" logs the library's table of pixel formats (a header line, then one
 // line per format); any other value is a format name.
-void TCustomFFmpeg::OptPixelFormat(const std::string &, const std::string &value) {
+void TCustomFFmpeg::OptPixelFormat(const TOptionRow &, const std::string &value) {
   if (value != "list") {
     options_.pixelFormat = Required(ff.av_get_pix_fmt)(value.c_str());
     return;
@@ -523,7 +445,7 @@ void TCustomFFmpeg::OptPixelFormat(const std::string &, const std::string &value
   }
 }
 
-void TCustomFFmpeg::OptSampleFormat(const std::string &, const std::string &value) {
+void TCustomFFmpeg::OptSampleFormat(const TOptionRow &, const std::string &value) {
   if (value != "list") {
     options_.sampleFormat = Required(ff.av_get_sample_fmt)(value.c_str());
     return;
@@ -538,7 +460,7 @@ void TCustomFFmpeg::OptSampleFormat(const std::string &, const std::string &valu
   }
 }
 
-void TCustomFFmpeg::OptQScale(const std::string &, const std::string &value) {
+void TCustomFFmpeg::OptQScale(const TOptionRow &, const std::string &value) {
   const float quantiser = TextToSingle(value);
   if (!(quantiser > 0.0f && quantiser <= 255.0f))
     throw FFmpegException("qscale must be > 0.0 and <= 255");
@@ -547,8 +469,8 @@ void TCustomFFmpeg::OptQScale(const std::string &, const std::string &value) {
 
 // A crop band is taken away from the frame size set so far, so -s must come
 // first.
-void TCustomFFmpeg::OptCrop(const std::string &name, const std::string &value) {
-  const BandOption &crop = FindRow(kCropOptions, name);
+void TCustomFFmpeg::OptCrop(const TOptionRow &row, const std::string &value) {
+  const BandOption &crop = std::get<BandOption>(row.detail);
   const int size = TextToInt(value);
   if (size < 0) return;
   if (size % 2 != 0)
@@ -560,8 +482,8 @@ void TCustomFFmpeg::OptCrop(const std::string &name, const std::string &value) {
   extent -= size;
 }
 
-void TCustomFFmpeg::OptPad(const std::string &name, const std::string &value) {
-  const BandOption &pad = FindRow(kPadOptions, name);
+void TCustomFFmpeg::OptPad(const TOptionRow &row, const std::string &value) {
+  const BandOption &pad = std::get<BandOption>(row.detail);
   const int size = TextToInt(value);
   if (size < 0) return;
   if (size % 2 != 0)
@@ -571,7 +493,7 @@ void TCustomFFmpeg::OptPad(const std::string &name, const std::string &value) {
 
 // The colour is 0x00BBGGRR; it becomes full-range BT.601 Y, U, V in 10-bit
 // fixed point.
-void TCustomFFmpeg::OptPadColor(const std::string &, const std::string &value) {
+void TCustomFFmpeg::OptPadColor(const TOptionRow &, const std::string &value) {
   const int colour = TextToInt(value);
   const int r = colour & 0xFF;
   const int g = (colour >> 8) & 0xFF;
@@ -581,8 +503,8 @@ void TCustomFFmpeg::OptPadColor(const std::string &, const std::string &value) {
   options_.padColor[2] = (((512 * r - 429 * g - 84 * b + 511) >> 10) + 128) & 0xFF;
 }
 
-void TCustomFFmpeg::OptCodec(const std::string &name, const std::string &value) {
-  const CodecOption &codec = FindRow(kCodecOptions, name);
+void TCustomFFmpeg::OptCodec(const TOptionRow &row, const std::string &value) {
+  const CodecOption &codec = std::get<CodecOption>(row.detail);
   if (value == "copy")
     options_.*codec.streamCopy = true;
   else
@@ -590,22 +512,22 @@ void TCustomFFmpeg::OptCodec(const std::string &name, const std::string &value) 
 }
 
 // Four characters, the first in the lowest byte.
-void TCustomFFmpeg::OptCodecTag(const std::string &name, const std::string &value) {
+void TCustomFFmpeg::OptCodecTag(const TOptionRow &row, const std::string &value) {
   if (value.empty()) return;
-  const TagOption &tag = FindRow(kTagOptions, name);
+  const TagOption &tag = std::get<TagOption>(row.detail);
   if (value.size() != 4) throw FFmpegException(tag.lengthError);
   std::uint32_t code = 0;
   for (int i = 3; i >= 0; --i) code = (code << 8) | static_cast<unsigned char>(value[i]);
   options_.*tag.tag = code;
 }
 
-void TCustomFFmpeg::OptVideoFilters(const std::string &, const std::string &value) {
+void TCustomFFmpeg::OptVideoFilters(const TOptionRow &, const std::string &value) {
   if (!value.empty()) options_.videoFilters = value;
 }
 
 // 64 comma-separated coefficients; text after the 64th is ignored. A text
 // with fewer is refused and the table is left as it was.
-void TCustomFFmpeg::OptMatrix(const std::string &name, const std::string &value) {
+void TCustomFFmpeg::OptMatrix(const TOptionRow &row, const std::string &value) {
   QuantMatrix matrix{};
   const char *p = value.c_str();
   for (int i = 0; i < static_cast<int>(matrix.size()); ++i) {
@@ -617,17 +539,17 @@ void TCustomFFmpeg::OptMatrix(const std::string &name, const std::string &value)
                             std::to_string(i));
     ++p;
   }
-  (name == "intra_matrix" ? options_.intraMatrix : options_.interMatrix) = matrix;
+  options_.*std::get<MatrixOption>(row.detail).matrix = matrix;
 }
 
-void TCustomFFmpeg::OptPass(const std::string &, const std::string &value) {
+void TCustomFFmpeg::OptPass(const TOptionRow &, const std::string &value) {
   const int pass = TextToInt(value);
   if (pass != 1 && pass != 2) throw FFmpegException("pass number can be only 1 or 2");
   options_.pass = pass;
 }
 
 // The statistics file goes into the program folder, named by the time of day.
-void TCustomFFmpeg::OptVstats(const std::string &, const std::string &) {
+void TCustomFFmpeg::OptVstats(const TOptionRow &, const std::string &) {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
@@ -651,7 +573,7 @@ std::vector<std::string> TCustomFFmpeg::SplitHookWords(const std::string &value)
 
 // The hook module takes at most 63 arguments; a longer list is refused like
 // any hook the frame hook list does not take.
-void TCustomFFmpeg::OptFrameHook(const std::string &, const std::string &value) {
+void TCustomFFmpeg::OptFrameHook(const TOptionRow &, const std::string &value) {
   const std::vector<std::string> words = SplitHookWords(value);
   if (words.size() > static_cast<std::size_t>(kMaxHookWords) || AddFrameHook(words) != 0)
     throw FFmpegException("Failed to add video hook function: " + value);
@@ -659,28 +581,19 @@ void TCustomFFmpeg::OptFrameHook(const std::string &, const std::string &value) 
 }
 
 // -newvideo, -newaudio, -newsubtitle add a stream to the last output file.
-void TCustomFFmpeg::OptNewStream(const std::string &name, const std::string &) {
-  struct Row {
-    std::string_view name;
-    void (TCustomFFmpeg::*add)(AVFormatContext *);
-  };
-  static const Row kNewStreamOptions[] = {
-      {"newvideo", &TCustomFFmpeg::NewVideoStream},
-      {"newaudio", &TCustomFFmpeg::NewAudioStream},
-      {"newsubtitle", &TCustomFFmpeg::NewSubtitleStream},
-  };
+void TCustomFFmpeg::OptNewStream(const TOptionRow &row, const std::string &) {
   if (outputFileCount_ <= 0) throw FFmpegException("At least one output file must be specified");
-  (this->*FindRow(kNewStreamOptions, name).add)(LastOutputFile());
+  (this->*std::get<NewStreamOption>(row.detail).add)(LastOutputFile());
 }
 
 // name[=arguments]; only the name is checked here: the filter context needs
 // the parameters of the stream it will filter.
-void TCustomFFmpeg::OptBitstreamFilter(const std::string &name, const std::string &value) {
+void TCustomFFmpeg::OptBitstreamFilter(const TOptionRow &row, const std::string &value) {
   if (value.empty() || value.front() == '=') return;
   const std::string filterName = value.substr(0, value.find('='));
   if (!Required(ff.av_bsf_get_by_name)(filterName.c_str()))
     throw FFmpegException("Unknown bitstream filter " + TrimText(value));
-  (options_.*FindRow(kFilterChainOptions, name).chain).push_back({filterName, value});
+  (options_.*std::get<FilterChainOption>(row.detail).chain).push_back({filterName, value});
 }
 
 }  // namespace velmora

@@ -12,9 +12,14 @@
 #include <utility>
 #include <vector>
 
-#include "converter/FFmpegHeaders.h"
+#include "libav/FFmpegHeaders.h"
 
 namespace velmora {
+
+// Rationals compare by their two numbers, as the option state keeps them.
+inline bool operator==(const AVRational &a, const AVRational &b) {
+  return a.num == b.num && a.den == b.den;
+}
 
 constexpr int kMaxStreamMaps = 400;
 constexpr int kMaxMetadataMaps = 20;
@@ -31,12 +36,14 @@ struct StreamMap {
   int streamIndex = 0;
   int syncFileIndex = 0;
   int syncStreamIndex = 0;
+  bool operator==(const StreamMap &) const = default;
 };
 
 // One -map_meta_data entry: which input's tags go to which output.
 struct MetadataMap {
   int outputFile = 0;
   int inputFile = 0;
+  bool operator==(const MetadataMap &) const = default;
 };
 
 // One entry of a bitstream filter chain. The filter context itself needs the
@@ -44,6 +51,7 @@ struct MetadataMap {
 struct BitstreamFilterEntry {
   std::string name;   // the filter's name: the value up to its first "="
   std::string value;  // the option value as given ("name" or "name=arguments")
+  bool operator==(const BitstreamFilterEntry &) const = default;
 };
 
 using QuantMatrix = std::array<std::uint16_t, 64>;
@@ -176,6 +184,8 @@ struct TOptionState {
   std::vector<BitstreamFilterEntry> videoBitstreamFilters;
   std::vector<BitstreamFilterEntry> audioBitstreamFilters;
   std::vector<BitstreamFilterEntry> subtitleBitstreamFilters;
+
+  bool operator==(const TOptionState &) const = default;
 };
 
 }  // namespace velmora

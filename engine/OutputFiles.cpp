@@ -13,11 +13,12 @@
 #include <filesystem>
 #include <sstream>
 
-#include "converter/FFmpegLoader.h"
 #include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
 #include "engine/NumberText.h"
-#include "engine/OptionTexts.h"
+#include "libav/FFmpegException.h"
+#include "libav/FFmpegLoader.h"
+#include "libav/LibraryTexts.h"
+#include "libav/ScopeExit.h"
 #include "media/UnicodeProtocol.h"
 
 namespace velmora {
@@ -159,13 +160,10 @@ void TCustomFFmpeg::ChooseOutputStreams(const AVOutputFormat *format, bool join,
 }
 
 int TCustomFFmpeg::OpenOutputFile(const std::string &fileName, bool join) {
-  struct ResetGuard {
-    TOptionState &options;
-    ~ResetGuard() {
-      options.forcedOutputFormat = nullptr;
-      options.forcedInputFormat = nullptr;
-    }
-  } resetGuard{options_};
+  const ScopeExit resetFormats([this] {
+    options_.forcedOutputFormat = nullptr;
+    options_.forcedInputFormat = nullptr;
+  });
 
   if (!ff.avformat_alloc_output_context2) {
     lastError_ = "The codec libraries are not loaded";
@@ -288,16 +286,15 @@ int TCustomFFmpeg::OpenOutputFile(const std::string &fileName, bool join) {
   // Muxer settings: the interleaving delay is a field, the preload and the
   // output looping are private options of the muxers that have them.
   context->max_delay = static_cast<int>(options_.muxMaxDelay * 1000000);
-  AVDictionary *muxerOptions = nullptr;
+  DictionaryPtr &muxerOptions = entry->muxerOptions;
   if (MuxerHasOption(format, "preload"))
-    ff.av_dict_set_int(&muxerOptions, "preload",
+    ff.av_dict_set_int(InOutPtr(muxerOptions), "preload",
                        static_cast<std::int64_t>(options_.muxPreload * 1000000), 0);
   if (MuxerHasOption(format, "loop"))
-    ff.av_dict_set_int(&muxerOptions, "loop", options_.loopOutput, 0);
+    ff.av_dict_set_int(InOutPtr(muxerOptions), "loop", options_.loopOutput, 0);
   for (const auto &[name, value] : PrivateFormatOptions())
     if (MuxerHasOption(format, name.c_str()))
-      ff.av_dict_set(&muxerOptions, name.c_str(), value.c_str(), 0);
-  entry->muxerOptions.reset(muxerOptions);
+      ff.av_dict_set(InOutPtr(muxerOptions), name.c_str(), value.c_str(), 0);
   ApplyGenericOptions(context, FormatTemplate(), AV_OPT_FLAG_ENCODING_PARAM);
 
   outputList_.push_back(entry);
@@ -343,14 +340,11 @@ OutputStreamConfig &TCustomFFmpeg::NewStream(AVFormatContext *output, AVMediaTyp
 }
 
 void TCustomFFmpeg::NewVideoStream(AVFormatContext *output) {
-  struct ResetGuard {
-    TOptionState &options;
-    ~ResetGuard() {
-      options.videoDisable = false;
-      options.videoCodecName.reset();
-      options.videoStreamCopy = false;
-    }
-  } resetGuard{options_};
+  const ScopeExit resetChoice([this] {
+    options_.videoDisable = false;
+    options_.videoCodecName.reset();
+    options_.videoStreamCopy = false;
+  });
   OutputStreamConfig &config =
       NewStream(output, AVMEDIA_TYPE_VIDEO, options_.videoBitstreamFilters, options_.videoCodecName);
   AVCodecContext *codec = config.codec.get();
@@ -429,14 +423,11 @@ void TCustomFFmpeg::NewVideoStream(AVFormatContext *output) {
 }
 
 void TCustomFFmpeg::NewAudioStream(AVFormatContext *output) {
-  struct ResetGuard {
-    TOptionState &options;
-    ~ResetGuard() {
-      options.audioDisable = false;
-      options.audioCodecName.reset();
-      options.audioStreamCopy = false;
-    }
-  } resetGuard{options_};
+  const ScopeExit resetChoice([this] {
+    options_.audioDisable = false;
+    options_.audioCodecName.reset();
+    options_.audioStreamCopy = false;
+  });
   OutputStreamConfig &config =
       NewStream(output, AVMEDIA_TYPE_AUDIO, options_.audioBitstreamFilters, options_.audioCodecName);
   AVCodecContext *codec = config.codec.get();
@@ -498,14 +489,11 @@ void TCustomFFmpeg::NewAudioStream(AVFormatContext *output) {
 }
 
 void TCustomFFmpeg::NewSubtitleStream(AVFormatContext *output) {
-  struct ResetGuard {
-    TOptionState &options;
-    ~ResetGuard() {
-      options.subtitleDisable = false;
-      options.subtitleCodecName.reset();
-      options.subtitleStreamCopy = false;
-    }
-  } resetGuard{options_};
+  const ScopeExit resetChoice([this] {
+    options_.subtitleDisable = false;
+    options_.subtitleCodecName.reset();
+    options_.subtitleStreamCopy = false;
+  });
   OutputStreamConfig &config = NewStream(output, AVMEDIA_TYPE_SUBTITLE,
                                      options_.subtitleBitstreamFilters, options_.subtitleCodecName);
   AVCodecContext *codec = config.codec.get();

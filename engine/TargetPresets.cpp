@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
+#include "libav/FFmpegException.h"
 
 namespace velmora {
 

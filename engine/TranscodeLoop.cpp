@@ -9,12 +9,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "converter/FFmpegLoader.h"
-#include "engine/FormatText.h"
 #include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
-#include "engine/OptionTexts.h"
+#include "engine/FormatText.h"
 #include "engine/RunState.h"
+#include "libav/FFmpegException.h"
+#include "libav/FFmpegLoader.h"
+#include "libav/LibraryTexts.h"
 
 namespace velmora {
 
@@ -307,10 +307,7 @@ int TCustomFFmpeg::DecodePacket(RunState &run, InputStreamRecord &source, const 
         if (ff.avcodec_decode_subtitle2(decoder, &subtitle, &got, const_cast<AVPacket *>(packet)) < 0)
           return -1;
         if (got) {
-          struct Freed {
-            AVSubtitle &s;
-            ~Freed() { ff.avsubtitle_free(&s); }
-          } freed{subtitle};
+          const SubtitleContentsGuard freed(&subtitle);
           if (options_.startTime == 0 || source.pts >= options_.startTime)
             for (OutputStreamRecord *output : source.outputs)
               if (output->encodingNeeded) EncodeSubtitle(run, *output, source, subtitle, packet->pts);

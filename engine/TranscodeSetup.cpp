@@ -11,13 +11,13 @@
 #include <filesystem>
 #include <mutex>
 
-#include "converter/FFmpegLoader.h"
-#include "engine/FormatText.h"
 #include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
-#include "engine/OptionTexts.h"
+#include "engine/FormatText.h"
 #include "engine/RunState.h"
-#include "media/PreviewLock.h"
+#include "libav/FFmpegException.h"
+#include "libav/FFmpegLoader.h"
+#include "libav/LibraryTexts.h"
+#include "libav/PreviewLock.h"
 #include "media/UnicodeProtocol.h"
 
 namespace velmora {
@@ -397,16 +397,12 @@ void TCustomFFmpeg::OpenCodecs(RunState &run) {
     if (!codec)
       throw FFmpegException(Format("Unsupported codec for output stream #%d.%d (%s)",
                                    output.fileIndex, output.streamIndex, typeName.c_str()));
-    AVDictionary *privateOptions = nullptr;
-    for (const auto &[name, value] : PrivateCodecOptions())
-      ff.av_dict_set(&privateOptions, name.c_str(), value.c_str(), 0);
-    DictionaryPtr unused;
+    DictionaryPtr privateOptions = DictionaryFromPairs(PrivateCodecOptions());
     int result = 0;
     {
       std::lock_guard<std::mutex> guard(CodecLock());
-      result = ff.avcodec_open2(encoder, codec, &privateOptions);
+      result = ff.avcodec_open2(encoder, codec, InOutPtr(privateOptions));
     }
-    unused.reset(privateOptions);
     if (result < 0)
       throw FFmpegException(Format(
           "Error while opening codec for output stream #%d.%d (%s) - maybe incorrect parameters "
@@ -459,10 +455,9 @@ void TCustomFFmpeg::WriteHeaders(RunState &run) {
   const std::size_t headers = joinMode_ ? 1 : outputList_.size();
   for (std::size_t j = 0; j < headers; ++j) {
     OutputEntry &entry = *outputList_[j];
-    AVDictionary *options = nullptr;
-    if (entry.muxerOptions) ff.av_dict_copy(&options, entry.muxerOptions.get(), 0);
-    const int result = ff.avformat_write_header(entry.context.get(), &options);
-    DictionaryPtr unused(options);
+    DictionaryPtr options;
+    if (entry.muxerOptions) ff.av_dict_copy(InOutPtr(options), entry.muxerOptions.get(), 0);
+    const int result = ff.avformat_write_header(entry.context.get(), InOutPtr(options));
     if (result < 0)
       throw FFmpegException(Format(
           "Could not write header for output file #%d (incorrect codec parameters ?)",

@@ -9,11 +9,11 @@
 #include <cstring>
 #include <vector>
 
-#include "converter/FFmpegLoader.h"
-#include "engine/FormatText.h"
 #include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
+#include "engine/FormatText.h"
 #include "engine/RunState.h"
+#include "libav/FFmpegException.h"
+#include "libav/FFmpegLoader.h"
 
 namespace velmora {
 
@@ -202,23 +202,17 @@ bool TCustomFFmpeg::ConfigureFilters(OutputStreamRecord &output, InputStreamReco
     last = scale;
   }
   if (!o.videoFilters.empty()) {
-    AVFilterInOut *outputs = ff.avfilter_inout_alloc();
-    AVFilterInOut *inputs = ff.avfilter_inout_alloc();
-    if (!outputs || !inputs) {
-      ff.avfilter_inout_free(&outputs);
-      ff.avfilter_inout_free(&inputs);
-      return false;
-    }
+    FilterInOutPtr outputs(ff.avfilter_inout_alloc());
+    FilterInOutPtr inputs(ff.avfilter_inout_alloc());
+    if (!outputs || !inputs) return false;
     outputs->name = ff.av_strdup("in");
     outputs->filter_ctx = last;
     outputs->pad_idx = 0;
     inputs->name = ff.av_strdup("out");
     inputs->filter_ctx = sink;
     inputs->pad_idx = 0;
-    const int result =
-        ff.avfilter_graph_parse_ptr(graph, o.videoFilters.c_str(), &inputs, &outputs, nullptr);
-    ff.avfilter_inout_free(&outputs);
-    ff.avfilter_inout_free(&inputs);
+    const int result = ff.avfilter_graph_parse_ptr(graph, o.videoFilters.c_str(),
+                                                   InOutPtr(inputs), InOutPtr(outputs), nullptr);
     if (result < 0) return false;
   } else if (ff.avfilter_link(last, 0, sink, 0) < 0) {
     return false;

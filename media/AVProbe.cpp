@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "converter/FFmpegLoader.h"
-#include "converter/LibraryLogLevel.h"
-#include "engine/FFmpegException.h"
-#include "engine/OptionTexts.h"
+#include "libav/FFmpegException.h"
+#include "libav/FFmpegLoader.h"
+#include "libav/LibraryLogLevel.h"
+#include "libav/LibraryTexts.h"
 #include "media/ProbeStreams.h"
 #include "media/UnicodeProtocol.h"
 
@@ -108,11 +108,6 @@ std::string StreamCodecName(const AVCodecParameters *parameters) {
   else
     std::snprintf(text, sizeof text, "0x%04x", tag);
   return text;
-}
-
-void TCustomAVProbe::InputCloser::operator()(AVFormatContext *context) const {
-  // With the libraries already gone the context can only be left behind.
-  if (ff.avformat_close_input) CloseInputUrl(&context);
 }
 
 TCustomAVProbe::~TCustomAVProbe() { TCustomAVProbe::CloseFile(); }
@@ -332,23 +327,13 @@ std::string TCustomAVProbe::FormatLongName() {
   return context_->iformat && context_->iformat->long_name ? context_->iformat->long_name : "";
 }
 
-void TAVProbe::DecoderCloser::operator()(AVCodecContext *context) const {
-  std::lock_guard<std::mutex> guard(CodecLock());
-  if (ff.avcodec_free_context) ff.avcodec_free_context(&context);
-}
-
-void TAVProbe::ScalerCloser::operator()(SwsContext *context) const {
-  if (ff.sws_freeContext) ff.sws_freeContext(context);
-}
-
-void TAVProbe::FrameCloser::operator()(AVFrame *frame) const {
-  if (ff.av_frame_free) ff.av_frame_free(&frame);
-}
-
 TAVProbe::~TAVProbe() { ReleaseDecodingResources(); }
 
 void TAVProbe::ReleaseDecodingResources() {
-  decoder_.reset();
+  {
+    std::lock_guard<std::mutex> guard(CodecLock());
+    decoder_.reset();
+  }
   scaler_.reset();
   frame_.reset();
 }

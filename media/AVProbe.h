@@ -10,8 +10,9 @@
 #include <memory>
 #include <string>
 
-#include "converter/FFmpegHeaders.h"
+#include "libav/LibraryPtr.h"
 #include "media/ProbeRecords.h"
+#include "media/UnicodeProtocol.h"
 
 namespace velmora {
 
@@ -58,10 +59,6 @@ class TCustomAVProbe {
   int FirstSubtitleStreamIndex() const { return firstSubtitle_; }
 
  private:
-  struct InputCloser {
-    void operator()(AVFormatContext *context) const;
-  };
-
   // Raises FFmpegException naming the first codec library that is missing.
   static void CheckLibraries();
   void CountStreams();
@@ -76,7 +73,7 @@ class TCustomAVProbe {
   std::string StreamLine(int index) const;
 
   AVFormatContext *context_ = nullptr;
-  std::unique_ptr<AVFormatContext, InputCloser> owned_;  // set when the probe opened the file
+  InputContextPtr owned_;  // set when the probe opened the file
   std::string lastError_;
   std::string forceFormat_;
   int streamCount_ = -1;
@@ -98,18 +95,9 @@ class TAVProbe : public TCustomAVProbe {
   void CloseFile() override;
 
  protected:
-  struct DecoderCloser {
-    void operator()(AVCodecContext *context) const;
-  };
-  struct ScalerCloser {
-    void operator()(SwsContext *context) const;
-  };
-  struct FrameCloser {
-    void operator()(AVFrame *frame) const;
-  };
-  std::unique_ptr<AVCodecContext, DecoderCloser> decoder_;
-  std::unique_ptr<SwsContext, ScalerCloser> scaler_;
-  std::unique_ptr<AVFrame, FrameCloser> frame_;
+  CodecContextPtr decoder_;  // freed under the codec lock
+  ScalerContextPtr scaler_;
+  FramePtr frame_;
 
  private:
   void ReleaseDecodingResources();

@@ -1,6 +1,6 @@
 #include "media/EventStreamAdapter.h"
 
-#include "media/MainThread.h"
+#include "libav/MainThread.h"
 
 namespace velmora {
 

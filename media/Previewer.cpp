@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <mutex>
 
-#include "converter/FFmpegHeaders.h"
-#include "media/MainThread.h"
+#include "libav/FFmpegHeaders.h"
+#include "libav/MainThread.h"
 
 namespace velmora {
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "media/Bitmap.h"
+#include "libav/Bitmap.h"
 
 namespace velmora {
 

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "converter/FFmpegLoader.h"
+#include "libav/FFmpegLoader.h"
 #include "media/AVProbe.h"
 #include "media/ProbeStreams.h"
 #include "media/ProbeText.h"
@@ -47,14 +47,10 @@ std::string FixedText(double value, int decimals) {
   return std::string(text, result.ptr);
 }
 
-struct CodecContextCloser {
-  void operator()(AVCodecContext *context) const { ff.avcodec_free_context(&context); }
-};
-
 // The library's description of a stream's codec ("Video: ...", "Audio: ..."),
 // made on a scratch codec context filled from the stream's parameters.
 std::string CodecDescription(const AVStream *stream, AVRational *sampleAspect) {
-  std::unique_ptr<AVCodecContext, CodecContextCloser> context(ff.avcodec_alloc_context3(nullptr));
+  CodecContextPtr context(ff.avcodec_alloc_context3(nullptr));
   if (!context || ff.avcodec_parameters_to_context(context.get(), stream->codecpar) < 0)
     return std::string();
   *sampleAspect = context->sample_aspect_ratio;

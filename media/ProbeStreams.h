@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "converter/FFmpegHeaders.h"
+#include "libav/FFmpegHeaders.h"
 
 namespace velmora {
 

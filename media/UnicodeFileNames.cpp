@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <string_view>
 
-#include "engine/FFmpegException.h"
+#include "libav/FFmpegException.h"
 #include "media/UnicodeProtocol.h"
 
 namespace velmora {

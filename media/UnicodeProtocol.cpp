@@ -10,10 +10,11 @@
 #include <cassert>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <unordered_map>
 
-#include "converter/FFmpegLoader.h"
+#include "libav/FFmpegLoader.h"
 
 namespace velmora {
 
@@ -94,23 +95,22 @@ int ProtocolOpen(AVIOContext **pb, const std::string &fileName, int avioFlags) {
     close(fd);
     return AVERROR(ENOENT);
   }
-  auto *buffer = static_cast<unsigned char *>(ff.av_malloc(kIoBufferSize));
-  if (!buffer) {
-    close(fd);
-    return AVERROR(ENOMEM);
-  }
-  auto *file = new UnicodeFile{fd};
+  // Until the context owns them, the file, its record and the buffer are ours.
+  auto record = std::make_unique<UnicodeFile>(UnicodeFile{fd});
+  LibraryMemoryPtr<unsigned char> buffer(
+      static_cast<unsigned char *>(ff.av_malloc(kIoBufferSize)));
   const bool readable = access != AVIO_FLAG_WRITE;
   AVIOContext *context =
-      ff.avio_alloc_context(buffer, kIoBufferSize, writable ? 1 : 0, file,
-                            readable ? &ProtocolRead : nullptr,
-                            writable ? &ProtocolWrite : nullptr, &ProtocolSeek);
+      buffer ? ff.avio_alloc_context(buffer.get(), kIoBufferSize, writable ? 1 : 0, record.get(),
+                                     readable ? &ProtocolRead : nullptr,
+                                     writable ? &ProtocolWrite : nullptr, &ProtocolSeek)
+             : nullptr;
   if (!context) {
-    ff.av_free(buffer);
-    delete file;
     close(fd);
     return AVERROR(ENOMEM);
   }
+  buffer.release();
+  record.release();
   *pb = context;
   return 0;
 }
@@ -121,9 +121,8 @@ int ProtocolClose(AVIOContext **pb) {
   AVIOContext *context = *pb;
   if (context->write_flag) ff.avio_flush(context);
   int result = context->error;
-  auto *file = static_cast<UnicodeFile *>(context->opaque);
-  if (close(file->fd) != 0 && result == 0) result = AVERROR(errno);
-  delete file;
+  const std::unique_ptr<UnicodeFile> record(static_cast<UnicodeFile *>(context->opaque));
+  if (close(record->fd) != 0 && result == 0) result = AVERROR(errno);
   // The library may have replaced the buffer; free the one it holds now.
   ff.av_freep(&context->buffer);
   ff.avio_context_free(pb);
@@ -164,13 +163,12 @@ void ForgetHooks(const AVFormatContext *context) {
 // with the context's interrupt callback and protocol white and black lists.
 int OpenWithContextRules(AVFormatContext *s, AVIOContext **pb, const char *url, int flags,
                          AVDictionary **options) {
-  AVDictionary *local = nullptr;
-  AVDictionary **rules = options ? options : &local;
+  DictionaryPtr local;
+  InOutPtr lent(local);
+  AVDictionary **rules = options ? options : static_cast<AVDictionary **>(lent);
   if (s->protocol_whitelist) ff.av_dict_set(rules, "protocol_whitelist", s->protocol_whitelist, 0);
   if (s->protocol_blacklist) ff.av_dict_set(rules, "protocol_blacklist", s->protocol_blacklist, 0);
-  const int result = ff.avio_open2(pb, url, flags, &s->interrupt_callback, rules);
-  ff.av_dict_free(&local);
-  return result;
+  return ff.avio_open2(pb, url, flags, &s->interrupt_callback, rules);
 }
 
 int HookedIoOpen(AVFormatContext *s, AVIOContext **pb, const char *url, int flags,
@@ -210,6 +208,14 @@ void RegisterUnicodeProtocol() {
   gRegistered = true;
   ++gRegistrationCount;
 }
+
+namespace {
+// Whenever avformat is bound, the loader runs the registration; this file is
+// part of every program that opens files through the protocol.
+[[maybe_unused]] const bool gRunsAfterBinding =
+    (TFFmpegLoader::Instance().RunAfterBinding(TLibraryKind::lkAVFormat, &RegisterUnicodeProtocol),
+     true);
+}  // namespace
 
 bool UnicodeProtocolRegistered() { return Registered(); }
 
@@ -265,7 +271,8 @@ int OpenInputUrl(AVFormatContext **ic, const std::string &url, const AVInputForm
 }
 
 void CloseInputUrl(AVFormatContext **ic) {
-  if (!ic || !*ic) return;
+  // With the libraries already gone the context can only be left behind.
+  if (!ic || !*ic || !ff.avformat_close_input) return;
   AVFormatContext *context = *ic;
   AVIOContext *pb = nullptr;
   if ((context->flags & AVFMT_FLAG_CUSTOM_IO) && IsProtocolContext(context->pb)) pb = context->pb;

@@ -7,7 +7,7 @@
 // Names are std::string holding UTF-8 (the program's wide-text form).
 #include <string>
 
-#include "converter/FFmpegHeaders.h"
+#include "libav/LibraryPtr.h"
 
 namespace velmora {
 
@@ -42,6 +42,8 @@ int OpenInputUrl(AVFormatContext **ic, const std::string &url, const AVInputForm
                  AVDictionary **options);
 // avformat_close_input, freeing the protocol's I/O context too.
 void CloseInputUrl(AVFormatContext **ic);
+// Owns a demuxer opened with OpenInputUrl.
+using InputContextPtr = LibraryPtr<AVFormatContext, &CloseInputUrl>;
 // Makes nested opens of a muxer (image sequences, segments) understand unicode URLs.
 void InstallUnicodeIoHooks(AVFormatContext *context);
 

@@ -14,11 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "converter/FFmpegLoader.h"
-#include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
-#include "tools/CommandLine.h"
-#include "media/ProgramFolder.h"
+#include "engine/CommandTask.h"
+#include "libav/FFmpegLoader.h"
+#include "libav/ProgramFolder.h"
 
 namespace {
 
@@ -69,40 +67,6 @@ void PrintProgress(int frame, int fps, int durationMs, float quality, float bitR
   std::fflush(stderr);
 }
 
-// Runs the steps of the command line: options, inputs, the output and the
-// transcode. Returns the exit status.
-int RunTask(velmora::TCustomFFmpeg &engine, const velmora::CommandLine &line, bool join) {
-  using velmora::CommandStep;
-  bool hasOutput = false;
-  for (const CommandStep &step : line.steps) {
-    switch (step.kind) {
-      case CommandStep::Option:
-        engine.SetOption(step.name, step.value);
-        break;
-      case CommandStep::Input:
-        if (!engine.OpenInputFile(step.value)) {
-          std::cerr << engine.LastError() << "\n";
-          return 1;
-        }
-        break;
-      case CommandStep::Output:
-        if (engine.OpenOutputFile(step.value, join) < 0) {
-          std::cerr << engine.LastError() << "\n";
-          return 1;
-        }
-        hasOutput = true;
-        break;
-    }
-  }
-  if (!hasOutput) {
-    std::cout << "Options applied.\n";
-    return 0;
-  }
-  engine.Transcode();
-  EndProgressLine();
-  return engine.Finished() ? 0 : 1;
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -136,7 +100,6 @@ int main(int argc, char **argv) {
                          std::int64_t size, int) {
     PrintProgress(frame, fps, durationMs, quality, bitRate, size);
   };
-  engine.CreateOptionContexts();
 
   const velmora::CommandLine line =
       velmora::ParseCommandLine(args, velmora::TCustomFFmpeg::OptionTakesValue);
@@ -144,15 +107,13 @@ int main(int argc, char **argv) {
     std::cerr << line.error << "\n";
     return 2;
   }
-  int status = 1;
-  try {
-    status = RunTask(engine, line, join);
-  } catch (const velmora::FFmpegException &e) {
-    EndProgressLine();
-    std::cerr << e.what() << "\n";
-    status = 1;
+  const velmora::CommandTaskResult result = velmora::RunCommandTask(engine, line, join);
+  EndProgressLine();
+  if (!result.error.empty()) std::cerr << result.error << "\n";
+  if (!result.opened || !result.error.empty()) return 1;
+  if (!result.hasOutput) {
+    std::cout << "Options applied.\n";
+    return 0;
   }
-  engine.CloseOpenedCodecs();
-  engine.ClearEngine();
-  return status;
+  return result.finished ? 0 : 1;
 }

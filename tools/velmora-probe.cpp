@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "converter/FFmpegLoader.h"
-#include "engine/FFmpegException.h"
+#include "libav/FFmpegException.h"
+#include "libav/FFmpegLoader.h"
+#include "libav/ProgramFolder.h"
 #include "media/AVProbe.h"
-#include "media/ProgramFolder.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <thread>
 
-#include "converter/FFmpegLoader.h"
-#include "converter/LibraryLogLevel.h"
+#include "libav/FFmpegLoader.h"
+#include "libav/LibraryLogLevel.h"
 #include "support/TestSupport.h"
 
 namespace velmora {

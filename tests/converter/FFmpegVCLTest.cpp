@@ -13,8 +13,8 @@
 #include <set>
 #include <thread>
 
-#include "converter/FFmpegLoader.h"
-#include "media/MainThread.h"
+#include "libav/FFmpegLoader.h"
+#include "libav/MainThread.h"
 #include "support/TestSupport.h"
 
 namespace velmora {
@@ -28,6 +28,7 @@ struct TerminateRecord {
   bool exception;
   std::string message;
   std::set<int> runningAtThatTime;
+  std::set<int> startedAtThatTime;  // running or already ended
 };
 
 // Records the component's events and lets a test wait for the end of a run.
@@ -38,9 +39,13 @@ class EventLog {
                                    const std::string &message) {
       std::lock_guard<std::mutex> guard(lock_);
       std::set<int> running;
-      for (int i = 0; i < component_.TaskCount(); ++i)
-        if (component_.Task(i).Running() && i != index) running.insert(i);
-      terminates_.push_back({index, finished, exception, message, running});
+      std::set<int> started;
+      for (int i = 0; i < component_.TaskCount(); ++i) {
+        const TFFmpeg &task = component_.Task(i);
+        if (task.Running() && i != index) running.insert(i);
+        if (task.Running() || task.IsTerminated()) started.insert(i);
+      }
+      terminates_.push_back({index, finished, exception, message, running, started});
       changed_.notify_all();
     };
     component.OnLog = [this](int index, TLogLevel level, const std::string &message) {
@@ -163,7 +168,7 @@ TEST_F(ConverterTest, ThreadModeRunsAtMostTheThreadCountAtOnceInListOrder) {
     EXPECT_LE(t.runningAtThatTime.size() + 1, 2u);
     for (int running : t.runningAtThatTime)  // a task runs only after those before it started
       for (int earlier = 0; earlier < running; ++earlier)
-        EXPECT_TRUE(component.Task(earlier).Running() || component.Task(earlier).IsTerminated());
+        EXPECT_TRUE(t.startedAtThatTime.count(earlier)) << earlier << " before " << running;
     seen.insert(t.index);
   }
   EXPECT_EQ(seen.size(), 5u);

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "converter/FFmpegLoader.h"
 #include "converter/FFmpegTask.h"
 #include "converter/OptionRecords.h"
-#include "engine/FFmpegException.h"
+#include "libav/FFmpegException.h"
+#include "libav/FFmpegLoader.h"
 #include "support/TestSupport.h"
 
 namespace velmora {

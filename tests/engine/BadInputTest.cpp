@@ -8,8 +8,8 @@
 #include <random>
 
 #include "EngineTestSupport.h"
-#include "converter/FFmpegLoader.h"
-#include "engine/OptionTexts.h"
+#include "libav/FFmpegLoader.h"
+#include "libav/LibraryTexts.h"
 #include "support/TestSupport.h"
 
 namespace velmora {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineTestSupport.h"
-#include "converter/FFmpegLoader.h"
+#include "libav/FFmpegLoader.h"
 #include "support/TestSupport.h"
 
 namespace velmora {

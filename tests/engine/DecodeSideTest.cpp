@@ -8,7 +8,7 @@
 #include <random>
 
 #include "EngineTestSupport.h"
-#include "converter/FFmpegLoader.h"
+#include "libav/FFmpegLoader.h"
 #include "support/TestSupport.h"
 
 namespace velmora {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <memory>
 
-#include "converter/FFmpegLoader.h"
 #include "engine/EngineRecords.h"
+#include "libav/FFmpegLoader.h"
 
 namespace velmora::test {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "converter/FFmpegHeaders.h"
+#include "libav/FFmpegHeaders.h"
 
 namespace velmora::test {
 

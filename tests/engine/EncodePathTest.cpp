@@ -11,7 +11,7 @@
 
 #include "DecodedMedia.h"
 #include "EngineTestSupport.h"
-#include "converter/FFmpegLoader.h"
+#include "libav/FFmpegLoader.h"
 #include "support/TestSupport.h"
 
 namespace velmora {

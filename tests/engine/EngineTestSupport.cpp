@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "converter/FFmpegLoader.h"
-#include "engine/FFmpegException.h"
+#include "engine/CommandTask.h"
+#include "libav/FFmpegException.h"
+#include "libav/FFmpegLoader.h"
 #include "support/TestSupport.h"
-#include "tools/CommandLine.h"
 
 namespace velmora::test {
 
@@ -89,34 +89,12 @@ TaskResult RunTask(TCustomFFmpeg &engine, const std::vector<std::string> &args, 
   engine.OnLog = [&result](int level, const std::string &text) {
     result.log.emplace_back(level, text);
   };
-  engine.CreateOptionContexts();
   const CommandLine line = ParseCommandLine(args, TCustomFFmpeg::OptionTakesValue);
   EXPECT_TRUE(line.error.empty()) << line.error;
-  try {
-    bool opened = true;
-    for (const CommandStep &step : line.steps) {
-      if (step.kind == CommandStep::Option) {
-        engine.SetOption(step.name, step.value);
-      } else if (step.kind == CommandStep::Input) {
-        opened = engine.OpenInputFile(step.value);
-      } else {
-        opened = engine.OpenOutputFile(step.value, join) >= 0;
-      }
-      if (!opened) {
-        result.error = engine.LastError();
-        break;
-      }
-    }
-    result.opened = opened;
-    if (opened) {
-      engine.Transcode();
-      result.finished = engine.Finished();
-    }
-  } catch (const FFmpegException &e) {
-    result.error = e.what();
-  }
-  engine.CloseOpenedCodecs();
-  engine.ClearEngine();
+  const CommandTaskResult run = RunCommandTask(engine, line, join);
+  result.opened = run.opened;
+  result.finished = run.finished;
+  result.error = run.error;
   return result;
 }
 
@@ -125,8 +103,8 @@ TaskResult RunTask(const std::vector<std::string> &args, bool join) {
   return RunTask(engine, args, join);
 }
 
-void MakeClip(const std::string &file, double seconds, const std::vector<std::string> &codecArgs,
-              const std::string &size) {
+std::vector<std::string> ClipArgs(double seconds, const std::vector<std::string> &codecArgs,
+                                  const std::string &size) {
   const std::string length = std::to_string(seconds);
   std::vector<std::string> args = {"-f",
                                    "lavfi",
@@ -137,6 +115,12 @@ void MakeClip(const std::string &file, double seconds, const std::vector<std::st
                                    "-i",
                                    "sine=frequency=440:sample_rate=44100:duration=" + length};
   args.insert(args.end(), codecArgs.begin(), codecArgs.end());
+  return args;
+}
+
+void MakeClip(const std::string &file, double seconds, const std::vector<std::string> &codecArgs,
+              const std::string &size) {
+  std::vector<std::string> args = ClipArgs(seconds, codecArgs, size);
   args.push_back(file);
   Ffmpeg(args);
 }

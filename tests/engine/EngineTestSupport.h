@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "converter/FFmpegHeaders.h"
 #include "engine/CustomFFmpeg.h"
+#include "libav/FFmpegHeaders.h"
 
 namespace velmora::test {
 
@@ -54,7 +54,10 @@ struct TaskResult {
 TaskResult RunTask(TCustomFFmpeg &engine, const std::vector<std::string> &args, bool join = false);
 TaskResult RunTask(const std::vector<std::string> &args, bool join = false);
 
-// Small generated clips: lavfi test picture and tone, `seconds` long.
+// Small generated clips: lavfi test picture and tone, `seconds` long. ClipArgs
+// are the ffmpeg tool's arguments without the output file.
+std::vector<std::string> ClipArgs(double seconds, const std::vector<std::string> &codecArgs,
+                                  const std::string &size = "160x120");
 void MakeClip(const std::string &file, double seconds, const std::vector<std::string> &codecArgs,
               const std::string &size = "160x120");
 

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "RecordingHook.h"
-#include "converter/FFmpegLoader.h"
 #include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
+#include "libav/FFmpegException.h"
+#include "libav/FFmpegLoader.h"
 #include "media/Previewer.h"
 #include "support/TestSupport.h"
 

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "converter/FFmpegLoader.h"
 #include "engine/CustomFFmpeg.h"
+#include "libav/FFmpegLoader.h"
 #include "support/TestSupport.h"
 
 namespace velmora {

@@ -15,7 +15,7 @@
 
 #include "EngineTestSupport.h"
 #include "RecordingHook.h"
-#include "converter/FFmpegLoader.h"
+#include "libav/FFmpegLoader.h"
 #include "media/Previewer.h"
 #include "support/TestSupport.h"
 

@@ -7,8 +7,8 @@
 #include <fstream>
 
 #include "EngineTestSupport.h"
-#include "converter/FFmpegLoader.h"
-#include "engine/FFmpegException.h"
+#include "libav/FFmpegException.h"
+#include "libav/FFmpegLoader.h"
 #include "support/TestSupport.h"
 
 namespace velmora {

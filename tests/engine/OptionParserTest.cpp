@@ -7,14 +7,16 @@
 #include <limits>
 #include <optional>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
-#include "media/ProgramFolder.h"
+#include "engine/OptionTable.h"
+#include "libav/FFmpegException.h"
+#include "libav/ProgramFolder.h"
 #include "support/TestSupport.h"
 
 namespace velmora {
@@ -592,42 +594,67 @@ TEST_F(OptionParserTest, ResetRestoresTheDefaults) {
                               {"top", "0"},
                               {"vsync", "1"}};
   for (const auto &[name, value] : options) engine.SetOption(name, value);
+  ASSERT_FALSE(engine.Options() == S{});
   engine.ResetOptions();
+  EXPECT_TRUE(engine.Options() == S{});
+}
 
-  const S &s = engine.Options();
-  EXPECT_EQ(s.videoFrames, std::numeric_limits<int>::max());
-  EXPECT_EQ(Text(s.frameRate), "0/0");
-  EXPECT_EQ(s.frameWidth, 0);
-  EXPECT_EQ(s.frameHeight, 0);
-  EXPECT_EQ(s.cropTop, 0);
-  EXPECT_EQ(s.padColor, (std::array<int, 3>{16, 128, 128}));
-  EXPECT_EQ(s.frameAspectRatio, 0.0f);
-  EXPECT_EQ(s.pixelFormat, -1);
-  EXPECT_FALSE(s.videoStreamCopy);
-  EXPECT_FALSE(s.audioCodecName);
-  EXPECT_EQ(s.recordingTime, std::numeric_limits<std::int64_t>::max());
-  EXPECT_EQ(s.totalOutputDuration, -1);
-  EXPECT_EQ(s.audioSampleRate, 44100);
-  EXPECT_EQ(s.audioChannels, 2);
-  EXPECT_EQ(s.audioQScale, -99999.0f);
-  EXPECT_EQ(s.muxMaxDelay, 0.7f);
-  EXPECT_EQ(s.muxPreload, 0.5f);
-  EXPECT_EQ(s.topFieldFirst, -1);
-  EXPECT_EQ(s.videoSync, -1);
-  EXPECT_EQ(s.loopOutput, -1);
-  EXPECT_EQ(s.intraDcPrecision, 8);
-  EXPECT_EQ(s.audioVolume, 256);
-  EXPECT_EQ(s.verbose, 1);
-  EXPECT_EQ(s.swsFlags, 4);
-  EXPECT_EQ(s.bitBufferSize, 262144);
-  EXPECT_EQ(s.threadCount, 1);
-  EXPECT_EQ(s.forcedInputFormat, nullptr);
-  EXPECT_FALSE(s.intraMatrix);
-  EXPECT_TRUE(s.streamMaps.empty());
-  EXPECT_TRUE(s.metadataMaps.empty());
-  EXPECT_TRUE(s.metadata.empty());
-  EXPECT_TRUE(s.videoBitstreamFilters.empty());
-  EXPECT_EQ(s.inputTsScale[0][0], 0.0);
+// The defaults the engine documents for its options.
+TEST(OptionDefaults, AreTheDocumentedValues) {
+  const S s;
+  struct Row {
+    const char *option;
+    std::string value;
+    const char *expected;
+  };
+  const Row rows[] = {
+      {"vframes", Text(s.videoFrames), "2147483647"},
+      {"r", Text(s.frameRate), "0/0"},
+      {"s", Text(s.frameWidth) + "x" + Text(s.frameHeight), "0x0"},
+      {"padcolor", PadColorText(s), "16 128 128"},
+      {"aspect", Text(s.frameAspectRatio), "0"},
+      {"pix_fmt", Text(s.pixelFormat), "-1"},
+      {"t", Text(s.recordingTime), "9223372036854775807"},
+      {"ar", Text(s.audioSampleRate), "44100"},
+      {"ac", Text(s.audioChannels), "2"},
+      {"aq", Text(s.audioQScale), "-99999"},
+      {"muxdelay", Text(s.muxMaxDelay), "0.7"},
+      {"muxpreload", Text(s.muxPreload), "0.5"},
+      {"top", Text(s.topFieldFirst), "-1"},
+      {"vsync", Text(s.videoSync), "-1"},
+      {"loop_output", Text(s.loopOutput), "-1"},
+      {"dc", Text(s.intraDcPrecision), "8"},
+      {"vol", Text(s.audioVolume), "256"},
+      {"v", Text(s.verbose), "1"},
+      {"scaler flags", Text(s.swsFlags), "4"},
+      {"bit buffer", Text(s.bitBufferSize), "262144"},
+      {"codec threads", Text(s.threadCount), "1"},
+      {"total output duration", Text(s.totalOutputDuration), "-1"},
+  };
+  for (const Row &row : rows) EXPECT_EQ(row.value, row.expected) << row.option;
+}
+
+// Every option name is in the table once, and SetOption reaches its row:
+// any value either passes or is refused with the engine's exception.
+TEST_F(OptionParserTest, TheTableHasEachNameOnceAndEveryRowIsReachable) {
+  std::set<std::string_view> names;
+  for (const TCustomFFmpeg::TOptionRow &row : TCustomFFmpeg::OptionTable()) {
+    EXPECT_TRUE(names.insert(row.name).second) << row.name << " twice";
+    EXPECT_EQ(TCustomFFmpeg::FindOption(row.name), &row) << row.name;
+    TCustomFFmpeg fresh;
+    fresh.CreateOptionContexts();
+    try {
+      fresh.SetOption(std::string(row.name), "2");
+    } catch (const FFmpegException &) {
+    } catch (const std::exception &e) {
+      ADD_FAILURE() << row.name << ": " << e.what();
+    }
+  }
+  EXPECT_EQ(TCustomFFmpeg::FindOption("frobnicate"), nullptr);
+  EXPECT_TRUE(TCustomFFmpeg::OptionTakesValue("frobnicate"));
+  EXPECT_FALSE(TCustomFFmpeg::OptionTakesValue("an"));
+  EXPECT_FALSE(TCustomFFmpeg::OptionTakesValue("newvideo"));
+  EXPECT_TRUE(TCustomFFmpeg::OptionTakesValue("threads"));
 }
 
 }  // namespace

@@ -9,10 +9,11 @@
 #include <optional>
 #include <string>
 
-#include "converter/FFmpegHeaders.h"
-#include "engine/FFmpegException.h"
 #include "engine/NumberText.h"
 #include "engine/OptionTexts.h"
+#include "libav/FFmpegException.h"
+#include "libav/FFmpegHeaders.h"
+#include "libav/LibraryTexts.h"
 #include "support/TestSupport.h"
 
 namespace velmora {

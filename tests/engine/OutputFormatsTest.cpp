@@ -7,17 +7,29 @@
 
 #include "DecodedMedia.h"
 #include "EngineTestSupport.h"
-#include "converter/FFmpegLoader.h"
+#include "libav/FFmpegLoader.h"
 #include "support/TestSupport.h"
 
 namespace velmora {
 namespace {
 
-bool HasEncoder(const std::string &name) {
+// The media type letter of an installed encoder ('V', 'A', 'S'), or 0 when
+// the ffmpeg tool's library has no encoder of that name.
+char EncoderType(const std::string &name) {
   static std::string list;
   if (list.empty()) test::RunProgram({"ffmpeg", "-hide_banner", "-encoders"}, &list);
-  return list.find(" " + name + " ") != std::string::npos;
+  const std::size_t at = list.find(" " + name + " ");
+  if (at == std::string::npos) return 0;
+  const std::size_t line = list.rfind('\n', at);
+  return list[line == std::string::npos ? 0 : line + 2];  // " V....D name"
 }
+
+// The engine's refusal when an output names an encoder the library lacks.
+std::string UnknownEncoderText(const std::string &name, char type) {
+  return std::string(type == 'V' ? "new_video_stream" : "new_audio_stream") +
+         " fail: Unknown encoder '" + name + "'";
+}
+
 
 struct Row {
   const char *name;
@@ -70,6 +82,13 @@ const std::vector<Row> &Rows() {
   return rows;
 }
 
+// The type an encoder has in a row: the option that names it (-vcodec, -acodec).
+char TypeInRow(const Row &row, const std::string &encoder) {
+  for (std::size_t i = 0; i + 1 < row.options.size(); ++i)
+    if (row.options[i + 1] == encoder) return row.options[i] == "-vcodec" ? 'V' : 'A';
+  return 0;
+}
+
 class OutputFormatsTest : public ::testing::TestWithParam<Row> {
  protected:
   void SetUp() override {
@@ -81,20 +100,22 @@ class OutputFormatsTest : public ::testing::TestWithParam<Row> {
 
 TEST_P(OutputFormatsTest, EncodesAndDecodesBack) {
   const Row &row = GetParam();
-  const std::string source = dir_.file("source.mkv");
-  test::MakeClip(source, 1.0, {"-c:v", "ffv1", "-c:a", "pcm_s16le", "-ac", "2"});
+  const std::string source = test::SharedMedia(
+      "formats-source.mkv", test::ClipArgs(1.0, {"-c:v", "ffv1", "-c:a", "pcm_s16le", "-ac", "2"}));
   const std::string out = dir_.file(row.output);
   std::vector<std::string> args = {"-i", source};
   args.insert(args.end(), row.options.begin(), row.options.end());
   args.push_back(out);
-  for (const std::string &encoder : row.encoders)
-    if (!HasEncoder(encoder)) {
+  for (const std::string &encoder : row.encoders) {
+    const char type = EncoderType(encoder);
+    if (type == 0) {
       // Without it the engine names the missing encoder.
       const test::TaskResult refused = test::RunTask(args);
-      EXPECT_EQ(refused.error, "new_audio_stream fail: Unknown encoder '" + encoder + "'")
-          << "(or the video counterpart)";
+      EXPECT_EQ(refused.error, UnknownEncoderText(encoder, TypeInRow(row, encoder)));
       GTEST_SKIP() << encoder << " is not installed";
     }
+    EXPECT_EQ(type, TypeInRow(row, encoder)) << encoder;
+  }
   const test::TaskResult result = test::RunTask(args);
   ASSERT_TRUE(result.opened && result.finished) << result.error;
   const test::DecodedMedia media = test::Decode(out);

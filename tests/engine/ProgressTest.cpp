@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "EngineTestSupport.h"
-#include "converter/FFmpegLoader.h"
+#include "libav/FFmpegLoader.h"
 #include "support/TestSupport.h"
 
 namespace velmora {

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "EngineTestSupport.h"
-#include "converter/FFmpegLoader.h"
 #include "engine/FrameHookBitmap.h"
+#include "libav/FFmpegLoader.h"
 #include "support/TestSupport.h"
 
 namespace velmora {

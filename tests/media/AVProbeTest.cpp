@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "ScopedLocale.h"
-#include "converter/FFmpegLoader.h"
-#include "engine/FFmpegException.h"
+#include "libav/FFmpegException.h"
+#include "libav/FFmpegLoader.h"
 #include "media/AVProbe.h"
 #include "media/ProbeText.h"
 #include "media/UnicodeProtocol.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "converter/FFmpegLoader.h"
+#include "libav/FFmpegLoader.h"
 #include "media/AVProbe.h"
 #include "support/TestSupport.h"
 

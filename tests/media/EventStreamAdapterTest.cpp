@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "WorkerThread.h"
-#include "media/MainThread.h"
+#include "libav/MainThread.h"
+#include "support/WorkerThread.h"
 
 namespace velmora {
 namespace {

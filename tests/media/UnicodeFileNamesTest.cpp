@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "engine/FFmpegException.h"
 #include "ScopedLocale.h"
+#include "libav/FFmpegException.h"
 #include "media/UnicodeProtocol.h"
 
 namespace velmora {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ScopedLocale.h"
-#include "converter/FFmpegLoader.h"
+#include "libav/FFmpegLoader.h"
 #include "media/UnicodeProtocol.h"
 #include "support/TestSupport.h"
 
@@ -45,6 +45,17 @@ class UnicodeProtocol : public ::testing::Test {
 
 // Our files must behave like the library's own file protocol; the ASCII name
 // goes through the library, the Chinese one through the protocol.
+TEST(UnicodeProtocolRegistration, TheLoaderRegistersTheProtocolOncePerProcess) {
+  auto &loader = TFFmpegLoader::Instance();
+  EXPECT_FALSE(UnicodeProtocolRegistered());
+  test::LoadSystemLibraries();
+  EXPECT_EQ(UnicodeProtocolRegistrationCount(), 1);
+  loader.UnloadLibraries(kStandardLibraries);
+  ASSERT_TRUE(loader.LoadLibraries(kStandardLibraries)) << loader.LastLoadError();
+  EXPECT_TRUE(UnicodeProtocolRegistered());
+  EXPECT_EQ(UnicodeProtocolRegistrationCount(), 1);
+}
+
 TEST_F(UnicodeProtocol, ReadsSeeksAndSizesLikeTheLibrarysFiles) {
   std::string content(100000, '\0');  // several I/O buffers long
   for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 % 251);

@@ -7,10 +7,11 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <ctime>
 #include <random>
 
-#include "converter/FFmpegLoader.h"
+#include "libav/FFmpegLoader.h"
 
 namespace velmora::test {
 
@@ -69,6 +70,30 @@ void Ffmpeg(const std::vector<std::string> &args) {
   std::string output;
   int status = RunProgram(argv, &output);
   ASSERT_EQ(status, 0) << "ffmpeg failed: " << output;
+}
+
+std::string SharedMedia(const std::string &fileName, const std::vector<std::string> &args) {
+  std::string recipe;
+  for (const std::string &arg : args) recipe += arg + '\n';
+  const std::filesystem::path name(fileName);
+  char digest[17];
+  std::snprintf(digest, sizeof digest, "%016zx", std::hash<std::string>{}(recipe));
+  const std::filesystem::path folder(VELMORA_SHARED_MEDIA_DIR);
+  const std::filesystem::path path =
+      folder / (name.stem().string() + "-" + digest + name.extension().string());
+  std::error_code error;
+  if (std::filesystem::exists(path, error)) return path.string();
+  std::filesystem::create_directories(folder, error);
+  // Made under a name of this process, then renamed: a test process running
+  // at the same time sees either no file or the whole one.
+  const std::filesystem::path partial =
+      folder / (name.stem().string() + "-" + std::to_string(getpid()) + ".part" +
+                name.extension().string());
+  std::vector<std::string> withOutput = args;
+  withOutput.push_back(partial.string());
+  Ffmpeg(withOutput);
+  std::filesystem::rename(partial, path, error);
+  return path.string();
 }
 
 void LoadSystemLibraries() {

@@ -30,6 +30,12 @@ int RunProgram(const std::vector<std::string> &argv, std::string *output = nullp
 // current test when it does not succeed.
 void Ffmpeg(const std::vector<std::string> &args);
 
+// A media file made by the ffmpeg tool from `args` (the output path is
+// appended), shared by every test process of the build: made once into the
+// build folder and named by `fileName` and a digest of the arguments, so a
+// changed recipe makes a new file.
+std::string SharedMedia(const std::string &fileName, const std::vector<std::string> &args);
+
 // The standard set of FFmpeg libraries, loaded from the system.
 void LoadSystemLibraries();
 

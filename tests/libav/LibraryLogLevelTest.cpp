@@ -1,8 +1,8 @@
-#include "converter/LibraryLogLevel.h"
+#include "libav/LibraryLogLevel.h"
 
 #include <gtest/gtest.h>
 
-#include "converter/FFmpegLoader.h"
+#include "libav/FFmpegLoader.h"
 #include "support/TestSupport.h"
 
 namespace velmora {

@@ -3,7 +3,7 @@
 // Each name is bound with dlsym into a slot typed by decltype of the real
 // declaration, so a call with wrong arguments does not compile and a call
 // that bypasses the slots does not link (no FFmpeg library is linked).
-#include "converter/FFmpegHeaders.h"
+#include "libav/FFmpegHeaders.h"
 
 #define VELMORA_AVUTIL_FUNCTIONS(X)                                                   \
   X(avutil_version) X(av_version_info) X(av_malloc) X(av_mallocz) X(av_realloc)       \

@@ -1,5 +1,6 @@
 #pragma once
-// Enumerations the converter component shares with the windows.
+// Enumerations shared by every layer: log levels, hook actions and worker
+// thread priorities.
 #include <cstdint>
 
 namespace velmora {

@@ -1,4 +1,4 @@
-#include "converter/FFmpegLoader.h"
+#include "libav/FFmpegLoader.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "media/UnicodeProtocol.h"
 #include "support/TestSupport.h"
 
 namespace velmora {
@@ -122,18 +121,30 @@ TEST(FFmpegLoader, ALibraryOfAnotherMajorVersionIsRefused) {
   ExpectNothingLoaded();
 }
 
-TEST(FFmpegLoader, LoadingTwiceIsHarmlessAndRegistersTheProtocolOnce) {
-  test::LoadSystemLibraries();
+int gAfterBindingRuns = 0;
+void CountAfterBinding() {
+  EXPECT_NE(ff.avformat_open_input, nullptr);  // the library is bound when the hook runs
+  ++gAfterBindingRuns;
+}
+
+TEST(FFmpegLoader, LoadingTwiceIsHarmlessAndHooksRunAfterEachBinding) {
   auto &loader = TFFmpegLoader::Instance();
+  loader.RunAfterBinding(TLibraryKind::lkAVFormat, &CountAfterBinding);
+  EXPECT_EQ(gAfterBindingRuns, 0);  // nothing bound yet
+  test::LoadSystemLibraries();
+  EXPECT_EQ(gAfterBindingRuns, 1);
   const auto first = ff.avcodec_open2;
   ASSERT_TRUE(loader.LoadLibraries(kStandardLibraries)) << loader.LastLoadError();
   EXPECT_EQ(ff.avcodec_open2, first);
-  EXPECT_EQ(UnicodeProtocolRegistrationCount(), 1);
+  EXPECT_EQ(gAfterBindingRuns, 1);  // already bound: not bound again
   loader.UnloadLibraries(kStandardLibraries);
   ExpectNothingLoaded();
   ASSERT_TRUE(loader.LoadLibraries(kStandardLibraries)) << loader.LastLoadError();
   EXPECT_TRUE(loader.LibrariesLoaded(kStandardLibraries));
-  EXPECT_EQ(UnicodeProtocolRegistrationCount(), 1);
+  EXPECT_EQ(gAfterBindingRuns, 2);
+  // A hook added while its library is bound runs at once.
+  loader.RunAfterBinding(TLibraryKind::lkAVFormat, &CountAfterBinding);
+  EXPECT_EQ(gAfterBindingRuns, 3);
 }
 
 TEST(FFmpegLoader, ALoadedButUnboundLibraryDoesNotCountAsLoaded) {

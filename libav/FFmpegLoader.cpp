@@ -1,12 +1,10 @@
-#include "converter/FFmpegLoader.h"
+#include "libav/FFmpegLoader.h"
 
 #include <dlfcn.h>
 #include <link.h>
 
 #include <cstring>
 #include <filesystem>
-
-#include "media/UnicodeProtocol.h"
 
 namespace velmora {
 
@@ -62,8 +60,27 @@ VELMORA_BINDERS(avdevice, VELMORA_AVDEVICE_FUNCTIONS)
 bool BindNothing(void *, const std::string &, std::string &) { return true; }
 void UnbindNothing() {}
 
-// One row per library kind. `version` is the major of the headers the
-// program was built with; it is also the file name's version.
+// The major versions the loader asks for: the sonames of the FFmpeg 5.1
+// libraries. The headers the program is compiled with must be of the same
+// majors, because struct layouts differ between majors.
+constexpr int kAVCodecMajor = 59;
+constexpr int kAVDeviceMajor = 59;
+constexpr int kAVFilterMajor = 8;
+constexpr int kAVFormatMajor = 59;
+constexpr int kAVUtilMajor = 57;
+constexpr int kSWScaleMajor = 6;
+constexpr int kSWResampleMajor = 4;
+static_assert(LIBAVCODEC_VERSION_MAJOR == kAVCodecMajor, "libavcodec headers are not of major 59");
+static_assert(LIBAVDEVICE_VERSION_MAJOR == kAVDeviceMajor, "libavdevice headers are not of major 59");
+static_assert(LIBAVFILTER_VERSION_MAJOR == kAVFilterMajor, "libavfilter headers are not of major 8");
+static_assert(LIBAVFORMAT_VERSION_MAJOR == kAVFormatMajor, "libavformat headers are not of major 59");
+static_assert(LIBAVUTIL_VERSION_MAJOR == kAVUtilMajor, "libavutil headers are not of major 57");
+static_assert(LIBSWSCALE_VERSION_MAJOR == kSWScaleMajor, "libswscale headers are not of major 6");
+static_assert(LIBSWRESAMPLE_VERSION_MAJOR == kSWResampleMajor,
+              "libswresample headers are not of major 4");
+
+// One row per library kind. `version` is the major the library's file name
+// carries and the run-time version must have.
 struct TLibraryItem {
   TLibraryKind kind;
   const char *baseName;
@@ -75,21 +92,21 @@ struct TLibraryItem {
 };
 
 const TLibraryItem kLibraryTable[] = {
-    {TLibraryKind::lkAVCodec, "avcodec", LIBAVCODEC_VERSION_MAJOR, Bind_avcodec, Unbind_avcodec,
+    {TLibraryKind::lkAVCodec, "avcodec", kAVCodecMajor, Bind_avcodec, Unbind_avcodec,
      Version_avcodec, nullptr},
-    {TLibraryKind::lkAVDevice, "avdevice", LIBAVDEVICE_VERSION_MAJOR, Bind_avdevice,
-     Unbind_avdevice, Version_avdevice, nullptr},
-    {TLibraryKind::lkAVFilter, "avfilter", LIBAVFILTER_VERSION_MAJOR, Bind_avfilter,
-     Unbind_avfilter, Version_avfilter, "libpostproc.so.56"},
-    {TLibraryKind::lkAVFormat, "avformat", LIBAVFORMAT_VERSION_MAJOR, Bind_avformat,
-     Unbind_avformat, Version_avformat, nullptr},
-    {TLibraryKind::lkAVUtil, "avutil", LIBAVUTIL_VERSION_MAJOR, Bind_avutil, Unbind_avutil,
-     Version_avutil, nullptr},
-    {TLibraryKind::lkSWScale, "swscale", LIBSWSCALE_VERSION_MAJOR, Bind_swscale, Unbind_swscale,
+    {TLibraryKind::lkAVDevice, "avdevice", kAVDeviceMajor, Bind_avdevice, Unbind_avdevice,
+     Version_avdevice, nullptr},
+    {TLibraryKind::lkAVFilter, "avfilter", kAVFilterMajor, Bind_avfilter, Unbind_avfilter,
+     Version_avfilter, "libpostproc.so.56"},
+    {TLibraryKind::lkAVFormat, "avformat", kAVFormatMajor, Bind_avformat, Unbind_avformat,
+     Version_avformat, nullptr},
+    {TLibraryKind::lkAVUtil, "avutil", kAVUtilMajor, Bind_avutil, Unbind_avutil, Version_avutil,
+     nullptr},
+    {TLibraryKind::lkSWScale, "swscale", kSWScaleMajor, Bind_swscale, Unbind_swscale,
      Version_swscale, nullptr},
     {TLibraryKind::lkMyUtil, "myutil", -1, BindNothing, UnbindNothing, nullptr, nullptr},
     {TLibraryKind::lkSDL, "SDL", -1, BindNothing, UnbindNothing, nullptr, nullptr},
-    {TLibraryKind::lkSWResample, "swresample", LIBSWRESAMPLE_VERSION_MAJOR, Bind_swresample,
+    {TLibraryKind::lkSWResample, "swresample", kSWResampleMajor, Bind_swresample,
      Unbind_swresample, Version_swresample, nullptr},
 };
 
@@ -239,7 +256,8 @@ bool TFFmpegLoader::LoadOne(TLibraryKind kind) {
       }
     }
   }
-  if (!s.bound) s.bound = BindOne(kind);
+  if (s.bound) return true;
+  s.bound = BindOne(kind);
   if (!s.bound) {
     UnloadOne(kind);
     return false;
@@ -273,9 +291,16 @@ bool TFFmpegLoader::BindOne(TLibraryKind kind) {
   return true;
 }
 
+void TFFmpegLoader::RunAfterBinding(TLibraryKind kind, void (*hook)()) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  afterBinding_.push_back({kind, hook});
+  if (status_[static_cast<int>(kind)].bound) hook();
+}
+
 void TFFmpegLoader::AfterBinding(TLibraryKind kind) {
   if (kind == TLibraryKind::lkAVUtil && logCallback_) ff.av_log_set_callback(logCallback_);
-  if (kind == TLibraryKind::lkAVFormat) RegisterUnicodeProtocol();
+  for (const AfterBindingHook &entry : afterBinding_)
+    if (entry.kind == kind) entry.hook();
 }
 
 void TFFmpegLoader::UnbindOne(TLibraryKind kind) {

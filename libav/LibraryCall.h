@@ -2,7 +2,7 @@
 // Guards calls through the library function slots: a slot is empty while its
 // library is not loaded, and an option that needs the library must fail with
 // a message rather than crash.
-#include "engine/FFmpegException.h"
+#include "libav/FFmpegException.h"
 
 namespace velmora {
 

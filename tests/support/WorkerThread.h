@@ -5,7 +5,7 @@
 #include <functional>
 #include <thread>
 
-#include "media/MainThread.h"
+#include "libav/MainThread.h"
 
 namespace velmora::test {
 

@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
-#include "converter/FFmpegFunctions.h"
+#include "libav/FFmpegFunctions.h"
 
 namespace velmora {
 
@@ -75,6 +76,12 @@ class TFFmpegLoader {
   // The library log callback, installed whenever avutil is bound.
   void SetLogCallback(TLibraryLogCallback callback);
 
+  // Runs `hook` each time `kind` has been bound (and at once when it is bound
+  // already): how the layers above set up what a freshly bound library needs
+  // without the loader knowing them. The hook runs under the loader's lock and
+  // must not call the loader.
+  void RunAfterBinding(TLibraryKind kind, void (*hook)());
+
   TFFmpegLoader(const TFFmpegLoader &) = delete;
   TFFmpegLoader &operator=(const TFFmpegLoader &) = delete;
 
@@ -91,7 +98,13 @@ class TFFmpegLoader {
   bool BindOne(TLibraryKind kind);
   void AfterBinding(TLibraryKind kind);
 
+  struct AfterBindingHook {
+    TLibraryKind kind;
+    void (*hook)();
+  };
+
   mutable std::mutex mutex_;
+  std::vector<AfterBindingHook> afterBinding_;
   std::string libraryPath_;
   std::string lastError_;
   TLibraryLogCallback logCallback_ = nullptr;

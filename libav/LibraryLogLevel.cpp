@@ -1,10 +1,10 @@
-#include "converter/LibraryLogLevel.h"
+#include "libav/LibraryLogLevel.h"
 
 #include <algorithm>
 #include <atomic>
 #include <iterator>
 
-#include "converter/FFmpegLoader.h"
+#include "libav/FFmpegLoader.h"
 
 namespace velmora {
 

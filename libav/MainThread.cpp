@@ -1,4 +1,4 @@
-#include "media/MainThread.h"
+#include "libav/MainThread.h"
 
 #include <condition_variable>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "tools/CommandLine.h"
+#include "engine/CommandLine.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "media/MainThread.h"
+#include "libav/MainThread.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "WorkerThread.h"
-#include "engine/FFmpegException.h"
+#include "libav/FFmpegException.h"
+#include "support/WorkerThread.h"
 
 namespace velmora {
 namespace {
