@@ -78,6 +78,10 @@ class TFFmpeg : public TCustomFFmpeg {
   void Terminated();
   // Stops a running task and waits for it; terminates a task that never ran.
   void Stop();
+  // Asks a running task to stop, and terminates a task that never ran from a
+  // short-lived thread, without waiting for either: for calls from inside an
+  // event handler, which holds the lock those terminations need.
+  void StopWithoutWaiting();
   // Asks a running task to stop and, when it has a worker thread, waits
   // until it has terminated (serving main-thread calls meanwhile).
   void StopAndWait();
@@ -105,6 +109,7 @@ class TFFmpeg : public TCustomFFmpeg {
   mutable std::mutex messageLock_;
   std::string exceptionMessage_;
   std::thread worker_;
+  std::thread terminator_;  // of StopWithoutWaiting
 };
 
 }  // namespace velmora

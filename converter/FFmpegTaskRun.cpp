@@ -119,6 +119,8 @@ void TFFmpeg::Terminated() {
 
 void TFFmpeg::StopAndWait() {
   RunControl().RequestStop();
+  if (terminator_.joinable() && terminator_.get_id() != std::this_thread::get_id())
+    terminator_.join();
   if (!workerActive_) {
     if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id()) worker_.join();
     return;
@@ -145,6 +147,17 @@ void TFFmpeg::Stop() {
   });
   TMainThread::WaitWhileServing([&done] { return done.load(); });
   terminator.join();
+}
+
+void TFFmpeg::StopWithoutWaiting() {
+  RunControl().RequestStop();
+  if (running_ || terminated_ || terminator_.joinable()) return;
+  // Like Stop, from a short-lived thread; it delivers OnTerminate once the
+  // caller has let go of the event lock, and is joined when the task goes.
+  terminator_ = std::thread([this] {
+    ApplyThreadPriority(tpIdle);
+    Terminated();
+  });
 }
 
 void TFFmpeg::Pause() {

@@ -4,6 +4,7 @@
 #include "libav/FFmpegLoader.h"
 #include "libav/LibraryLogLevel.h"
 #include "libav/MainThread.h"
+#include "libav/ScopeExit.h"
 
 namespace velmora {
 
@@ -18,8 +19,13 @@ void TCustomFFmpegVCL::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
   TComponentRegistry::Instance().Remove(this);
-  // A handler still running on another thread finishes first.
-  { std::lock_guard<std::recursive_mutex> guard(eventLock_); }
+  // A handler still running on another thread finishes first; no waiting
+  // task is started by the terminations that follow.
+  {
+    std::lock_guard<TEventLock> guard(eventLock_);
+    remainingToStart_ = 0;
+    runActive_ = false;
+  }
   // Running tasks are stopped and waited for as they are freed.
   for (TFFmpeg *task : tasks_.Tasks()) task->StopAndWait();
   tasks_.ExtractAll();
@@ -149,11 +155,14 @@ void TCustomFFmpegVCL::RemoveAllTasks() {
 
 void TCustomFFmpegVCL::StartTasks(int threadCount) {
   ClearPendingLines();
-  std::unique_lock<std::recursive_mutex> lock(eventLock_);
+  std::unique_lock<TEventLock> lock(eventLock_);
   nextTaskIndex_ = 0;
   finishedCount_ = 0;
   threadMode_ = threadCount > 0;
-  remainingToStart_ = TaskCount();
+  // Tasks that ran in an earlier run stay as they are; the others make this run.
+  runTaskCount_ = TasksNotRun();
+  remainingToStart_ = runTaskCount_;
+  runActive_ = runTaskCount_ > 0;
   if (threadMode_) {
     for (int left = threadCount; remainingToStart_ > 0 && left > 0; --left) StartNextTask();
     return;
@@ -166,10 +175,26 @@ void TCustomFFmpegVCL::StartTasks(int threadCount) {
     task.Start(false, threadPriority_);
     lock.lock();
   }
+  // Tasks stopped before they ran end on short-lived threads of their own;
+  // the run is over when the last of them has delivered its OnTerminate.
+  lock.unlock();
+  TMainThread::WaitWhileServing([this] {
+    std::lock_guard<TEventLock> guard(eventLock_);
+    return !runActive_;
+  });
+}
+
+int TCustomFFmpegVCL::TasksNotRun() const {
+  int count = 0;
+  for (const TFFmpeg *task : tasks_.Tasks())
+    if (!task->Running() && !task->IsTerminated()) ++count;
+  return count;
 }
 
 TFFmpeg &TCustomFFmpegVCL::TakeNextTask() {
   --remainingToStart_;
+  while (tasks_.Get(nextTaskIndex_).Running() || tasks_.Get(nextTaskIndex_).IsTerminated())
+    ++nextTaskIndex_;
   TFFmpeg &task = tasks_.Get(nextTaskIndex_++);
   task.ProgressInterval = static_cast<std::int64_t>(progressInterval_) * 1000;
   task.Options().verbose = EngineLevelFromLogLevel(logLevel_);
@@ -189,11 +214,20 @@ void TCustomFFmpegVCL::ResumeTasks() {
 }
 
 void TCustomFFmpegVCL::StopTasks() {
+  // From an event handler (the only way to stop a sequential run) the tasks
+  // are asked to stop without waiting: a task that ends must take the event
+  // lock this thread holds to deliver its OnTerminate.
+  const bool fromHandler = eventLock_.HeldByThisThread();
   {
-    std::lock_guard<std::recursive_mutex> guard(eventLock_);
+    std::lock_guard<TEventLock> guard(eventLock_);
     remainingToStart_ = 0;
   }
-  for (TFFmpeg *task : tasks_.Tasks()) task->Stop();
+  for (TFFmpeg *task : tasks_.Tasks()) {
+    if (fromHandler)
+      task->StopWithoutWaiting();
+    else
+      task->Stop();
+  }
 }
 
 // The output record chose at most one hook receiver for the task.
@@ -223,8 +257,11 @@ void TCustomFFmpegVCL::HandleCustomHook(TFFmpeg &task, TBitmap &bitmap, int fram
 }
 
 void TCustomFFmpegVCL::HandleLog(TFFmpeg *task, int engineLevel, const std::string &message) {
-  std::lock_guard<std::recursive_mutex> guard(eventLock_);
-  if (OnLog) OnLog(task ? task->Index.load() : -1, LogLevelFromEngine(engineLevel), message);
+  {
+    std::lock_guard<TEventLock> guard(eventLock_);
+    if (OnLog) OnLog(task ? task->Index.load() : -1, LogLevelFromEngine(engineLevel), message);
+  }
+  TMainThread::NotifyWaiters();
 }
 
 void TCustomFFmpegVCL::HandlePreviewBitmap(TFFmpeg &task, const TBitmap &bitmap,
@@ -238,20 +275,25 @@ void TCustomFFmpegVCL::HandlePreviewBitmap(TFFmpeg &task, const TBitmap &bitmap,
 void TCustomFFmpegVCL::HandleProgress(TFFmpeg &task, int frameNumber, int fps,
                                       int currentDuration, float quality, float bitRate,
                                       std::int64_t currentSize, int totalOutputDuration) {
-  std::lock_guard<std::recursive_mutex> guard(eventLock_);
-  if (OnProgress)
-    OnProgress(task.Index, frameNumber, fps, currentDuration, quality, bitRate, currentSize,
-               totalOutputDuration);
+  {
+    std::lock_guard<TEventLock> guard(eventLock_);
+    if (OnProgress)
+      OnProgress(task.Index, frameNumber, fps, currentDuration, quality, bitRate, currentSize,
+                 totalOutputDuration);
+  }
+  TMainThread::NotifyWaiters();
 }
 
 void TCustomFFmpegVCL::HandleTerminate(TFFmpeg &task) {
-  std::lock_guard<std::recursive_mutex> guard(eventLock_);
+  const ScopeExit wakeWaiters([] { TMainThread::NotifyWaiters(); });
+  std::lock_guard<TEventLock> guard(eventLock_);
   if (OnTerminate)
     OnTerminate(task.Index, task.FinishedRun(), task.ExceptionRaised(), task.ExceptionMessage());
   ++finishedCount_;
   if (remainingToStart_ > 0) {
     if (threadMode_) StartNextTask();
-  } else if (finishedCount_ >= TaskCount()) {
+  } else if (runActive_ && finishedCount_ >= runTaskCount_) {
+    runActive_ = false;
     if (OnTerminate) OnTerminate(-1, true, false, "");
     ClearPendingLines();
   }

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 
+#include "converter/EventLock.h"
 #include "converter/FFmpegList.h"
 #include "converter/FFmpegLogger.h"
 #include "converter/OptionRecords.h"
@@ -120,8 +121,11 @@ class TCustomFFmpegVCL : public TLogLineTarget {
   // Starts the task at the next index when any is left to start; the event
   // lock is held.
   void StartNextTask();
-  // Counts the next task as started and gives it the run settings.
+  // Counts the next task that has not run yet as started and gives it the
+  // run settings.
   TFFmpeg &TakeNextTask();
+  // Tasks that have neither run nor been stopped.
+  int TasksNotRun() const;
   void SetLastError(const std::string &text);
 
   mutable std::mutex errorLock_;
@@ -137,11 +141,13 @@ class TCustomFFmpegVCL : public TLogLineTarget {
   TFFmpegList tasks_;
   // Held while OnLog, OnProgress and OnTerminate run, and by the start
   // sequence; a terminating task starts the next one while holding it.
-  std::recursive_mutex eventLock_;
+  TEventLock eventLock_;
   // One preview delivery at a time: the hand-over slot is shared by all tasks.
   std::mutex previewSlotLock_;
   bool shutDown_ = false;
   int finishedCount_ = 0;
+  int runTaskCount_ = 0;  // tasks of this run: those that had not run at its start
+  bool runActive_ = false;  // from StartTasks until the run's OnTerminate(-1)
   int remainingToStart_ = 0;
 };
 

@@ -153,6 +153,9 @@ class TCustomFFmpeg {
   using TOptionHandler = void (TCustomFFmpeg::*)(const TOptionRow &row, const std::string &value);
   static std::span<const TOptionRow> OptionTable();
   static const TOptionRow *FindOption(std::string_view name);
+  // Whether a name is the engine's or the library's option at all (the
+  // generic templates must exist: CreateOptionContexts).
+  bool KnowsOption(const std::string &name) const;
   // The library's own option system: sets the value on the templates that
   // have an option of that name. False when no option was found or the value
   // was refused (the latter logged through the library log).

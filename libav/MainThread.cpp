@@ -5,6 +5,7 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <optional>
 
 namespace velmora {
 
@@ -33,6 +34,33 @@ struct MainThreadState {
 MainThreadState &State() {
   static MainThreadState state;
   return state;
+}
+
+// Waits for `done`, serving posted calls on the main thread, until the
+// deadline when there is one.
+bool WaitUntil(const std::function<bool()> &done,
+               std::optional<std::chrono::steady_clock::time_point> deadline) {
+  MainThreadState &s = State();
+  const bool serving = TMainThread::IsMainThread();
+  for (;;) {
+    // The generation is taken before `done` is checked, so a change that
+    // comes after the check still ends the wait below.
+    std::uint64_t seen;
+    {
+      std::lock_guard<std::mutex> guard(s.lock);
+      seen = s.generation;
+    }
+    if (serving) TMainThread::ProcessPendingCalls();
+    if (done()) return true;
+    std::unique_lock<std::mutex> guard(s.lock);
+    const auto changed = [&] { return s.generation != seen; };
+    if (!deadline) {
+      s.changed.wait(guard, changed);
+    } else if (!s.changed.wait_until(guard, *deadline, changed)) {
+      guard.unlock();
+      return done();
+    }
+  }
 }
 
 }  // namespace
@@ -123,21 +151,12 @@ void TMainThread::SetWakeUpHook(std::function<void()> hook) {
 }
 
 void TMainThread::WaitWhileServing(const std::function<bool()> &done) {
-  MainThreadState &s = State();
-  const bool serving = IsMainThread();
-  for (;;) {
-    // The generation is taken before `done` is checked, so a change that
-    // comes after the check still ends the wait below.
-    std::uint64_t seen;
-    {
-      std::lock_guard<std::mutex> guard(s.lock);
-      seen = s.generation;
-    }
-    if (serving) ProcessPendingCalls();
-    if (done()) return;
-    std::unique_lock<std::mutex> guard(s.lock);
-    s.changed.wait(guard, [&] { return s.generation != seen; });
-  }
+  WaitUntil(done, std::nullopt);
+}
+
+bool TMainThread::WaitWhileServing(const std::function<bool()> &done,
+                                   std::chrono::milliseconds timeout) {
+  return WaitUntil(done, std::chrono::steady_clock::now() + timeout);
 }
 
 void TMainThread::NotifyWaiters() {

@@ -4,6 +4,7 @@
 // whoever runs the main loop executes them with ProcessPendingCalls, woken by
 // the wake-up hook. The core includes no GUI toolkit: the GUI installs the
 // hook and drains the queue from its own event loop.
+#include <chrono>
 #include <functional>
 #include <thread>
 
@@ -38,6 +39,9 @@ class TMainThread {
   // what it looks at must call NotifyWaiters afterwards. `done` runs without
   // any lock of this class held.
   static void WaitWhileServing(const std::function<bool()> &done);
+  // The same, giving up after `timeout`: returns whether `done` became true.
+  static bool WaitWhileServing(const std::function<bool()> &done,
+                               std::chrono::milliseconds timeout);
   static void NotifyWaiters();
 };
 

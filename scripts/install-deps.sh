@@ -11,6 +11,7 @@ PACKAGES=(
   pkg-config
   libgtest-dev
   libavcodec-dev
+  libavcodec-extra59  # the same FFmpeg 5.1 build with its additional encoders (AMR-NB among them)
   libavdevice-dev
   libavfilter-dev
   libavformat-dev

@@ -1,5 +1,5 @@
 // velmora-probe: the media probe on the command line.
-//   velmora-probe [--records] FILE
+//   velmora-probe [--records] FILE   (or FILE --records)
 // Prints the probe's information text of FILE; with --records also the file
 // record and the records of the first audio and the first video stream. The
 // FFmpeg libraries are loaded from the program folder's LibAV, or from the
@@ -84,11 +84,8 @@ void PrintRecords(velmora::TAVProbe &probe) {
 
 int main(int argc, char **argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  bool records = false;
-  if (!args.empty() && args.front() == "--records") {
-    records = true;
-    args.erase(args.begin());
-  }
+  // --records may stand before or after the file name.
+  const bool records = std::erase(args, std::string("--records")) > 0;
   if (args.size() != 1) {
     std::cerr << "usage: velmora-probe [--records] FILE\n";
     return 2;

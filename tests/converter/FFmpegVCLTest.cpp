@@ -445,5 +445,117 @@ TEST_F(ConverterTest, RandomStartPauseResumeStopRoundsNeverLoseATerminateEvent) 
   }
 }
 
+// A sequential run can only be stopped from an event handler; the tasks
+// still waiting then end from short-lived threads once the handler returns.
+TEST_F(ConverterTest, StopTasksFromAHandlerOfASequentialRunEndsEveryTask) {
+  for (const char *event : {"progress", "terminate"}) {
+    SCOPED_TRACE(event);
+    component.RemoveAllTasks();
+    AddCopyTasks(3);
+    component.SetProgressInterval(100);
+    EventLog events(component);
+    if (std::string(event) == "progress") {
+      component.OnProgress = [&](int, int, int, int, float, float, std::int64_t, int) {
+        component.StopTasks();
+      };
+    } else {
+      component.OnTerminate = [&, inner = component.OnTerminate](int i, bool f, bool e,
+                                                                  const std::string &m) {
+        inner(i, f, e, m);
+        if (i == 0) component.StopTasks();
+      };
+    }
+    component.StartTasks(0);  // returns once the run is over
+    const std::vector<int> order = events.TerminateOrder();
+    ASSERT_EQ(order.size(), 4u);
+    EXPECT_EQ(order.back(), -1);
+    EXPECT_EQ(std::set<int>(order.begin(), order.end() - 1), (std::set<int>{0, 1, 2}));
+    for (const auto &t : events.Terminates())
+      if (t.index > 0) {
+        EXPECT_FALSE(t.finished) << t.index;  // never ran
+      }
+  }
+}
+
+TEST_F(ConverterTest, DestroyingTheComponentStartsNoWaitingTask) {
+  std::mutex lock;
+  std::vector<int> ended;
+  {
+    TFFmpegVCL other;
+    other.OnTerminate = [&](int index, bool, bool, const std::string &) {
+      std::lock_guard<std::mutex> guard(lock);
+      ended.push_back(index);
+    };
+    for (int i = 0; i < 3; ++i) {
+      const int index = other.CreateTask(Source());
+      ASSERT_EQ(index, i) << other.LastError();
+      TOutputOptions output;
+      InitOutputOptions(output);
+      output.VideoCodec = "copy";
+      output.AudioCodec = "copy";
+      ASSERT_TRUE(other.SetTaskOutput(index, dir.file("gone" + std::to_string(i) + ".mpg"), &output));
+    }
+    other.Task(0).RunControl().Pause();
+    other.StartTasks(1);
+    other.Task(0).RunControl().WaitUntilHolding();
+  }
+  EXPECT_EQ(ended, (std::vector<int>{0}));  // the running task only; no run end
+  EXPECT_FALSE(fs::exists(dir.file("gone1.mpg")));
+  EXPECT_FALSE(fs::exists(dir.file("gone2.mpg")));
+}
+
+TEST_F(ConverterTest, ATaskAddedAfterARunRunsInTheNextOne) {
+  AddCopyTasks(2);
+  {
+    EventLog first(component);
+    component.StartTasks(0);
+  }
+  AddCopyTask("later.mpg");
+  EventLog events(component);
+  component.StartTasks(2);
+  events.WaitForRunEnd();
+  EXPECT_EQ(events.TerminateOrder(), (std::vector<int>{2, -1}));
+  EXPECT_TRUE(events.Terminates()[0].finished);
+  EXPECT_GT(fs::file_size(dir.file("later.mpg")), 0u);
+}
+
+// A client waiting on the main thread is woken by every event, not only by
+// terminations and posted calls: the task runs at its source's pace and
+// holds after its first progress report.
+TEST_F(ConverterTest, AWaiterIsWokenByAProgressEvent) {
+  const std::string slow = dir.file("ten-seconds.mpg");
+  test::Ffmpeg({"-f", "lavfi", "-i", "testsrc2=d=10:s=64x48:r=25", "-c:v", "mpeg1video", slow});
+  TInputOptions input;
+  InitInputOptions(input);
+  input.ExtraOptions = "re=1";
+  const int index = component.CreateTask(slow, &input);
+  ASSERT_EQ(index, 0) << component.LastError();
+  TOutputOptions output;
+  InitOutputOptions(output);
+  output.VideoCodec = "copy";
+  ASSERT_TRUE(component.SetTaskOutput(index, dir.file("held.mpg"), &output));
+  component.SetProgressInterval(100);
+  component.Task(0).RunControl().Pause();  // held at its first check until the waiter waits
+  EventLog events(component);
+  std::atomic<bool> reported{false};
+  component.OnProgress = [&](int, int, int, int, float, float, std::int64_t, int) {
+    component.Task(0).RunControl().Pause();
+    reported = true;
+  };
+  component.StartTasks(1);
+  component.Task(0).RunControl().WaitUntilHolding();
+  std::thread releaser([&] {
+    TMainThread::Synchronize([] {});  // returns once the main thread waits below
+    component.ResumeTasks();
+  });
+  const bool woken =
+      TMainThread::WaitWhileServing([&] { return reported.load(); }, std::chrono::seconds(30));
+  releaser.join();
+  EXPECT_TRUE(woken);
+  EXPECT_TRUE(events.Terminates().empty());
+  component.StopTasks();
+  events.WaitForRunEnd();
+}
+
 }  // namespace
 }  // namespace velmora

@@ -82,6 +82,9 @@ const std::vector<Row> &Rows() {
   return rows;
 }
 
+// Test names print the row's name, not its bytes.
+void PrintTo(const Row &row, std::ostream *out) { *out << row.name; }
+
 // The type an encoder has in a row: the option that names it (-vcodec, -acodec).
 char TypeInRow(const Row &row, const std::string &encoder) {
   for (std::size_t i = 0; i + 1 < row.options.size(); ++i)

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <list>
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "libav/FFmpegException.h"
 #include "support/WorkerThread.h"
@@ -140,6 +143,19 @@ TEST_F(MainThread, AnotherThreadWaitsUntilNotified) {
   TMainThread::NotifyWaiters();
   worker.WaitServing();
   EXPECT_TRUE(worker.Done());
+}
+
+TEST_F(MainThread, AWaitWithATimeOutEndsWithTheAnswerOfItsCondition) {
+  // Nothing ever makes this true: the wait gives up.
+  EXPECT_FALSE(TMainThread::WaitWhileServing([] { return false; }, std::chrono::milliseconds(20)));
+  // A condition made true by another thread ends the wait with true.
+  std::atomic<bool> flag{false};
+  std::thread setter([&] {
+    flag = true;
+    TMainThread::NotifyWaiters();
+  });
+  EXPECT_TRUE(TMainThread::WaitWhileServing([&] { return flag.load(); }, std::chrono::seconds(30)));
+  setter.join();
 }
 
 }  // namespace

@@ -28,6 +28,9 @@ TEST(ProbeTool, PrintsTheInformationTextAndTheRecords) {
 
   EXPECT_EQ(test::RunProgram({VELMORA_PROBE, "--records", path}, &output), 0);
   EXPECT_EQ(output.rfind(text, 0), 0u);
+  std::string recordsAfter;  // the switch may also follow the file
+  EXPECT_EQ(test::RunProgram({VELMORA_PROBE, path, "--records"}, &recordsAfter), 0);
+  EXPECT_EQ(recordsAfter, output);
   for (const char *field : {"\n[File]\n", "\nDuration=1000000\n", "\n[Audio #0]\n",
                             "\nSampleRate=8000\n", "\n[Video #-1]\n", "\nWidth=-1\n",
                             "no video stream.\n"})

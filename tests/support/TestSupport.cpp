@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,6 +43,9 @@ int RunProgram(const std::vector<std::string> &argv, std::string *output) {
   pid_t pid = fork();
   if (pid < 0) return -1;
   if (pid == 0) {
+    // Nothing a test runs reads the test's own input (or takes it for a terminal).
+    const int nothing = open("/dev/null", O_RDONLY);
+    if (nothing >= 0) dup2(nothing, STDIN_FILENO);
     dup2(pipeFds[1], STDOUT_FILENO);
     dup2(pipeFds[1], STDERR_FILENO);
     close(pipeFds[0]);

@@ -65,5 +65,66 @@ TEST(ConvertTool, ABrokenLibraryInLibAVLoadsNothing) {
       << run.output;
 }
 
+// A one-second MPEG-1 clip for the tool to convert.
+std::string MakeSource(const test::TempDir &dir) {
+  const std::string source = dir.file("source.mpg");
+  test::Ffmpeg({"-f", "lavfi", "-i", "testsrc2=d=1:s=64x48:r=25", "-c:v", "mpeg1video", source});
+  return source;
+}
+
+std::string VideoCodecOf(const std::string &file) {
+  std::string output;
+  test::RunProgram({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                    "stream=codec_name", "-of", "csv=p=0", file},
+                   &output);
+  return output;
+}
+
+TEST(ConvertTool, RefusesNamesNeitherTheEngineNorTheLibraryKnows) {
+  test::TempDir dir;
+  const std::string source = MakeSource(dir);
+  const std::string out = dir.file("out.avi");
+  ToolRun run = RunConvert({"-i", source, "-frobnicate", "3", out});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.output, "Unrecognized option 'frobnicate'.\n");
+  EXPECT_FALSE(fs::exists(out));
+  // Library options and private options of encoders are known.
+  run = RunConvert({"-i", source, "-g", "12", "-an", "-vcodec", "mpeg4", "-trellis", "0", out});
+  EXPECT_EQ(run.status, 0) << run.output;
+}
+
+TEST(ConvertTool, TodaysSpellingsMapToTheEngineOptions) {
+  test::TempDir dir;
+  const std::string source = MakeSource(dir);
+  const std::string out = dir.file("out.avi");
+  const ToolRun run = RunConvert({"-nostdin", "-hide_banner", "-i", source, "-c:v", "mjpeg",
+                                  "-q:v", "3", "-vf", "hflip", "-an", out});
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(VideoCodecOf(out), "mjpeg\n");
+}
+
+TEST(ConvertTool, AnExistingOutputIsOverwrittenOnlyWithY) {
+  test::TempDir dir;
+  const std::string source = MakeSource(dir);
+  const std::string out = dir.file("out.mpg");
+  std::ofstream(out) << "keep me";
+  ToolRun run = RunConvert({"-i", source, "-an", out});  // standard input is no terminal
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.output, "File '" + out + "' already exists; give -y to overwrite it.\n");
+  EXPECT_EQ(fs::file_size(out), 7u);
+  run = RunConvert({"-i", source, "-an", "-y", out});
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_GT(fs::file_size(out), 7u);
+}
+
+TEST(ConvertTool, HelpAndNoArgumentsPrintTheUsage) {
+  for (const std::vector<std::string> &args :
+       {std::vector<std::string>{}, {"-h"}, {"--help"}, {"-i", "x.avi", "-h"}}) {
+    const ToolRun run = RunConvert(args);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output.rfind("usage: velmora-convert ", 0), 0u) << run.output;
+  }
+}
+
 }  // namespace
 }  // namespace velmora
