@@ -23,6 +23,11 @@ void TComboBoxState::Select(int index) {
   }
 }
 
+void TMemoState::Clear() {
+  Lines.clear();
+  ++Clears;
+}
+
 std::string TMemoState::Text() const {
   std::string text;
   for (const std::string &line : Lines) {
@@ -64,7 +69,7 @@ void TListViewState::Clear() {
 void TListViewState::SelectAndFocus(int row) {
   Selected = ValidRow(row) ? row : -1;
   Focused = Selected;
-  HasFocus = true;
+  ++FocusRequests;
 }
 
 }  // namespace velmora

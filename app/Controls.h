@@ -85,7 +85,10 @@ struct TProgressBarState : TControl {
 struct TMemoState : TControl {
   using TControl::TControl;
   std::vector<std::string> Lines;
+  int Clears = 0;  // counts Clear(), so that a view sees a cleared memo
 
+  // Empties the memo; clear it only this way.
+  void Clear();
   // The lines joined by line breaks.
   std::string Text() const;
 };
@@ -116,7 +119,9 @@ struct TListViewState : TControl {
   std::vector<TListRow> Rows;
   int Selected = -1;
   int Focused = -1;
-  bool HasFocus = false;  // the list holds the window's input focus
+  // Counts the handlers' requests to give the list the input focus; a view
+  // focuses the list when the count has grown since it last looked.
+  int FocusRequests = 0;
 
   int RowCount() const { return static_cast<int>(Rows.size()); }
   bool ValidRow(int row) const { return row >= 0 && row < RowCount(); }
@@ -126,7 +131,7 @@ struct TListViewState : TControl {
   // and are dropped when they were on the deleted row.
   void DeleteRow(int row);
   void Clear();
-  // Selects the row, gives it the focus mark and the input focus.
+  // Selects the row, gives it the focus mark and asks for the input focus.
   void SelectAndFocus(int row);
 };
 

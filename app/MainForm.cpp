@@ -108,6 +108,10 @@ std::unique_lock<std::recursive_mutex> TForm1::Lock() const {
   return std::unique_lock<std::recursive_mutex>(stateLock_);
 }
 
+std::unique_lock<std::recursive_mutex> TForm1::TryLock() const {
+  return std::unique_lock<std::recursive_mutex>(stateLock_, std::try_to_lock);
+}
+
 void TForm1::SetChangeListener(std::function<void()> listener) {
   std::lock_guard<std::mutex> guard(listenerLock_);
   listener_ = std::move(listener);

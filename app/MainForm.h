@@ -114,6 +114,9 @@ class TForm1 {
 
   // Holds the state lock for a reader on any thread (re-entrant).
   std::unique_lock<std::recursive_mutex> Lock() const;
+  // The same without waiting: the returned lock owns the state only when it
+  // was free (or already held by the caller).
+  std::unique_lock<std::recursive_mutex> TryLock() const;
   // Called after every change (null: none). Replacing the listener waits
   // until a call of the old one has returned.
   void SetChangeListener(std::function<void()> listener);

@@ -2,7 +2,7 @@
 # Installs what the build needs, builds everything and runs the tests.
 #   scripts/run-tests.sh              normal build in build/, every test
 #   scripts/run-tests.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/, every test
-#   scripts/run-tests.sh --thread     ThreadSanitizer build in build-tsan/, the libav, converter and engine tests
+#   scripts/run-tests.sh --thread     ThreadSanitizer build in build-tsan/, the libav, converter, engine and form model tests
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -20,7 +20,7 @@ case "${1:-}" in
   --thread)
     build_dir=build-tsan
     config=(-DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=OFF -DVELMORA_SANITIZE_THREAD=ON)
-    labels=(-L '^(libav|converter|engine)$')
+    labels=(-L '^(libav|converter|engine|app)$')
     export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:${TSAN_OPTIONS:-}"
     ;;
   "") ;;
