@@ -10,23 +10,19 @@ namespace velmora::test {
 
 namespace fs = std::filesystem;
 
-TempDir *FormFixture::media_ = nullptr;
+namespace {
 
-void FormFixture::SetUpTestSuite() {
-  media_ = new TempDir;
-  for (const auto &[name, seconds] : {std::pair{"short.mpg", "0.5"}, std::pair{"long.mpg", "1.5"}})
-    Ffmpeg({"-f", "lavfi", "-i", std::string("testsrc2=s=64x48:r=25:d=") + seconds, "-f", "lavfi",
-            "-i", std::string("sine=d=") + seconds, "-c:v", "mpeg1video", "-c:a", "mp2", "-f",
-            "mpeg", media_->file(name)});
+// A small MPEG program stream of `seconds` with a picture and a tone.
+std::string GeneratedSource(const std::string &seconds) {
+  return SharedMedia("form-source-" + seconds + ".mpg",
+                     {"-f", "lavfi", "-i", "testsrc2=s=64x48:r=25:d=" + seconds, "-f", "lavfi",
+                      "-i", "sine=d=" + seconds, "-c:v", "mpeg1video", "-c:a", "mp2", "-f",
+                      "mpeg"});
 }
 
-void FormFixture::TearDownTestSuite() {
-  delete media_;
-  media_ = nullptr;
-}
+}  // namespace
 
 void FormFixture::SetUp() {
-  ASSERT_TRUE(fs::exists(media_->file("long.mpg"))) << "the source fixtures were not made";
   for (const std::string &folder : {programFolder, outputFolder, sourceFolder})
     fs::create_directories(folder);
   TMainThread::Init();
@@ -37,7 +33,7 @@ void FormFixture::SetUp() {
 void FormFixture::TearDown() { form.reset(); }
 
 std::string FormFixture::CopySource(const std::string &path, bool longer) {
-  fs::copy_file(media_->file(longer ? "long.mpg" : "short.mpg"), path,
+  fs::copy_file(GeneratedSource(longer ? "1.5" : "0.5"), path,
                 fs::copy_options::overwrite_existing);
   return path;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // A main-window model on a scripted platform, with its own program folder,
 // output folder, source folder and registry store below one temporary
-// folder, and two generated sources (0.5 s and 1.5 s MPEG program streams)
-// that tests copy under the names they need.
+// folder, and two generated sources (0.5 s and 1.5 s MPEG program streams,
+// shared by the build's test processes) that tests copy under the names
+// they need.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -23,8 +24,6 @@ class FormFixture : public ::testing::Test {
   static std::string ReadFile(const std::string &path);
 
  protected:
-  static void SetUpTestSuite();
-  static void TearDownTestSuite();
   void SetUp() override;
   void TearDown() override;
 
@@ -49,9 +48,6 @@ class FormFixture : public ::testing::Test {
   TScriptedPlatform platform;
   TRegistryStore registry{dir.file("etc/registry.ini")};
   std::unique_ptr<TForm1> form;
-
- private:
-  static TempDir *media_;
 };
 
 }  // namespace velmora::test

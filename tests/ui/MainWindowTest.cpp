@@ -31,23 +31,17 @@ namespace fs = std::filesystem;
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    media_ = new test::TempDir;
-    test::Ffmpeg({"-f", "lavfi", "-i", "testsrc2=s=64x48:r=25:d=0.4", "-f", "lavfi", "-i",
-                  "sine=d=0.4", "-c:v", "mpeg1video", "-c:a", "mp2", "-f", "mpeg",
-                  media_->file("source.mpg")});
-  }
-  static void TearDownTestSuite() {
-    delete media_;
-    media_ = nullptr;
-  }
   void SetUp() override {
     fs::create_directories(dir.file("out"));
     form.SetOutputFolder(dir.file("out"));
   }
   std::string Source(const std::string &name) {
     const std::string path = dir.file(name);
-    fs::copy_file(media_->file("source.mpg"), path);
+    fs::copy_file(test::SharedMedia("view-source.mpg",
+                                    {"-f", "lavfi", "-i", "testsrc2=s=64x48:r=25:d=0.4", "-f",
+                                     "lavfi", "-i", "sine=d=0.4", "-c:v", "mpeg1video", "-c:a",
+                                     "mp2", "-f", "mpeg"}),
+                  path);
     return path;
   }
   template <typename Widget = QWidget>
@@ -62,10 +56,7 @@ class MainWindowTest : public ::testing::Test {
   TRegistryStore registry{dir.file("registry.ini")};
   TForm1 form{platform, registry, dir.path().string()};
   TMainWindowView window{form};
-  static test::TempDir *media_;
 };
-
-test::TempDir *MainWindowTest::media_ = nullptr;
 
 TEST_F(MainWindowTest, EveryControlHasAWidgetOrMenuEntryUnderItsName) {
   for (const TControl *control : form.Controls())
