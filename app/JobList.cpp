@@ -139,7 +139,7 @@ bool Exists(const fs::path &path) {
 
 void TForm1::Button6Click() {
   TChange change(*this);
-  if (!PrepareSourceConverter()) return;
+  if (!PrepareSourceConverter() || !HasRoomForMore()) return;
   const std::vector<std::string> chosen = platform_.OpenFiles(OpenDialog1);
   if (!chosen.empty()) AddChosenFiles({chosen.front()});
 }
@@ -148,7 +148,7 @@ void TForm1::N1Click() { Button6Click(); }
 
 void TForm1::N2Click() {
   TChange change(*this);
-  if (!PrepareSourceConverter()) return;
+  if (!PrepareSourceConverter() || !HasRoomForMore()) return;
   AddChosenFiles(platform_.OpenFiles(OpenDialog2));
 }
 
@@ -181,12 +181,15 @@ int TForm1::FirstFreeSlot() const {
   return -1;
 }
 
+bool TForm1::HasRoomForMore() {
+  if (FirstFreeSlot() >= 0) return true;
+  ShowInformation(kListFullMessage);
+  return false;
+}
+
 bool TForm1::AddSourceFile(const std::string &path) {
   const int slot = FirstFreeSlot();
-  if (slot < 0) {
-    ShowInformation(kListFullMessage);
-    return false;
-  }
+  if (slot < 0) return HasRoomForMore();
   TInputOptions input;
   InitInputOptions(input);
   input.FileName = path;

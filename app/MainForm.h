@@ -317,6 +317,9 @@ class TForm1 {
   bool AddSourceFile(const std::string &path);
   void AddChosenFiles(const std::vector<std::string> &paths);
   int FirstFreeSlot() const;
+  // True while a slot is free; otherwise says that the list is full, so that
+  // nobody picks files that cannot be added.
+  bool HasRoomForMore();
   std::string IntermediateName(const std::string &source) const;
   bool IsListedSource(const std::string &path, const std::string &adding) const;
   void ReportOpenFailure(const std::string &path);

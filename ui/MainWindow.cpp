@@ -49,6 +49,14 @@ constexpr int kComboMinimumCharacters = 12;
 // Room around a list cell's text.
 constexpr int kCellPadding = 24;
 
+// A widget whose children sit side by side, without margins of its own.
+QWidget *NewRow(QHBoxLayout *&layout) {
+  auto *row = new QWidget;
+  layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  return row;
+}
+
 }  // namespace
 
 TMainWindowView::TMainWindowView(TForm1 &form, QWidget *parent)
@@ -173,9 +181,8 @@ QLabel *TMainWindowView::MakeLabel(TLabelState &state) {
 
 QWidget *TMainWindowView::BuildJobList() {
   TForm1 &f = form_;
-  auto *area = new QWidget;
-  auto *layout = new QHBoxLayout(area);
-  layout->setContentsMargins(0, 0, 0, 0);
+  QHBoxLayout *layout;
+  QWidget *area = NewRow(layout);
 
   list_ = new TJobListWidget;
   Register(f.AdvListView1, list_);
@@ -264,9 +271,8 @@ QWidget *TMainWindowView::BuildOutputSettings() {
 
 QWidget *TMainWindowView::BuildOutputFolder() {
   TForm1 &f = form_;
-  auto *row = new QWidget;
-  auto *layout = new QHBoxLayout(row);
-  layout->setContentsMargins(0, 0, 0, 0);
+  QHBoxLayout *layout;
+  QWidget *row = NewRow(layout);
   layout->addWidget(MakeLabel(f.lblOutputFolder));
   folderEdit_ = new QLineEdit;
   Register(f.suiEdit1, folderEdit_);
@@ -277,18 +283,18 @@ QWidget *TMainWindowView::BuildOutputFolder() {
 }
 
 QWidget *TMainWindowView::BuildMergeBar() {
-  auto *row = new QWidget;
-  auto *layout = new QHBoxLayout(row);
-  layout->setContentsMargins(0, 0, 0, 0);
-  mergeLabel_ = MakeLabel(form_.Label8);
+  TForm1 &f = form_;
+  QHBoxLayout *layout;
+  QWidget *row = NewRow(layout);
+  mergeLabel_ = MakeLabel(f.Label8);
   layout->addWidget(mergeLabel_);
   mergeBar_ = new QProgressBar;
-  Register(form_.suiProgressBar1, mergeBar_);
+  Register(f.suiProgressBar1, mergeBar_);
   layout->addWidget(mergeBar_, 1);
   layout->addSpacing(12);
-  layout->addWidget(MakeLabel(form_.lblAfterMerge));
-  TForm1 &f = form_;
-  QComboBox *afterMerge = MakeComboBox(f.suiComboBox1, [&f](int i) { f.SelectItem(f.suiComboBox1, i); });
+  layout->addWidget(MakeLabel(f.lblAfterMerge));
+  QComboBox *afterMerge =
+      MakeComboBox(f.suiComboBox1, [&f](int i) { f.SelectItem(f.suiComboBox1, i); });
   afterMerge->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   layout->addWidget(afterMerge);
   return row;

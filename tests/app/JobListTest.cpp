@@ -361,12 +361,16 @@ TEST_F(JobListTest, AFullTableRefusesTheNextAddCleanly) {
   const std::string full = "列表已满，无法再加入文件！请先清空列表后再添加。";
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{full});
 
-  // A removal does not free its slot before the list is cleared.
+  // A removal does not free its slot before the list is cleared: the add
+  // menu says so before any file is picked, a drop after it.
   form->btnRemoveClick();
   const std::vector<std::string> files = OutputFiles();
-  Add(a);
+  const std::size_t dialogs = platform.Calls("OpenFiles").size();
+  form->N1Click();
+  form->AddDroppedFiles({a});
+  EXPECT_EQ(platform.Calls("OpenFiles").size(), dialogs);
   EXPECT_EQ(form->AdvListView1.RowCount(), kJobSlotCount - 1);
-  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{full, full}));
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{full, full, full}));
   EXPECT_EQ(OutputFiles(), files);
   EXPECT_EQ(form->SourceConverter.TaskCount(), kJobSlotCount - 1);
 
