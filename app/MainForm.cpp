@@ -50,13 +50,31 @@ std::vector<TListColumn> JobListColumns() {
           {"当前时间", 100}, {"转换进度", 150},   {"状态", 64}};
 }
 
-TForm1::TChange::TChange(TForm1 &form) : form_(form), lock_(form.stateLock_) {
+TForm1::TStateLock::TStateLock(TForm1 &form, bool wait) : form_(&form) {
+  if (wait) {
+    form.stateLock_.lock();
+  } else if (!form.stateLock_.try_lock()) {
+    form_ = nullptr;
+    return;
+  }
+  if (form.lockDepth_++ == 0) form.owner_ = std::this_thread::get_id();
+  form.TakePendingLog();
+}
+
+TForm1::TStateLock::~TStateLock() {
+  if (!form_) return;
+  if (--form_->lockDepth_ == 0) form_->owner_ = std::thread::id();
+  form_->stateLock_.unlock();
+}
+
+TForm1::TChange::TChange(TForm1 &form) : form_(form) {
+  lock_.emplace(form, true);
   ++form_.changeDepth_;
 }
 
 TForm1::TChange::~TChange() {
   const bool outermost = --form_.changeDepth_ == 0;
-  lock_.unlock();
+  lock_.reset();
   if (outermost) form_.NotifyChanged();
 }
 
@@ -102,14 +120,6 @@ TForm1::~TForm1() {
     converter->RemoveAllTasks();
     converter->OnLog = nullptr;
   }
-}
-
-std::unique_lock<std::recursive_mutex> TForm1::Lock() const {
-  return std::unique_lock<std::recursive_mutex>(stateLock_);
-}
-
-std::unique_lock<std::recursive_mutex> TForm1::TryLock() const {
-  return std::unique_lock<std::recursive_mutex>(stateLock_, std::try_to_lock);
 }
 
 void TForm1::SetChangeListener(std::function<void()> listener) {
@@ -165,9 +175,25 @@ TLogLevel TForm1::ChosenLogLevel() const {
 }
 
 void TForm1::ConverterLog(int AIndex, TLogLevel ALogLevel, const std::string &AMsg) {
-  TChange change(*this);
-  mmoLog.Lines.push_back("#" + std::to_string(AIndex) + "." +
-                         std::to_string(static_cast<int>(ALogLevel)) + ": " + AMsg);
+  std::string line = "#" + std::to_string(AIndex) + "." +
+                     std::to_string(static_cast<int>(ALogLevel)) + ": " + AMsg;
+  if (owner_.load() == std::this_thread::get_id()) {
+    // Logged by a call this thread makes with the lock held.
+    TakePendingLog();
+    mmoLog.Lines.push_back(std::move(line));
+    return;
+  }
+  {
+    std::lock_guard<std::mutex> guard(pendingLogLock_);
+    pendingLog_.push_back(std::move(line));
+  }
+  NotifyChanged();
+}
+
+void TForm1::TakePendingLog() {
+  std::lock_guard<std::mutex> guard(pendingLogLock_);
+  for (std::string &line : pendingLog_) mmoLog.Lines.push_back(std::move(line));
+  pendingLog_.clear();
 }
 
 void TForm1::ShowHintOf(const std::string &name) {

@@ -7,10 +7,19 @@
 // on other threads take it through Lock(). After each outermost handler the
 // change listener is called, on the thread that made the change and without
 // the lock held.
+//
+// Handlers call the converters with the lock held, and the converters log
+// with their own locks held; so a log line never waits for this lock: on the
+// thread that holds it the line goes straight into mmoLog, on any other one
+// it waits in a small queue of its own that the next holder of the lock
+// empties into mmoLog. Code that holds the lock must still not wait for a
+// running task or for the GUI thread, whose handlers need the lock too.
 #include <array>
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -112,11 +121,24 @@ class TForm1 {
   TForm1(const TForm1 &) = delete;
   TForm1 &operator=(const TForm1 &) = delete;
 
-  // Holds the state lock for a reader on any thread (re-entrant).
-  std::unique_lock<std::recursive_mutex> Lock() const;
-  // The same without waiting: the returned lock owns the state only when it
-  // was free (or already held by the caller).
-  std::unique_lock<std::recursive_mutex> TryLock() const;
+  // Holds the state lock (re-entrant) while it lives. Once it is held,
+  // mmoLog also has the lines logged meanwhile on other threads.
+  class TStateLock {
+   public:
+    TStateLock(TForm1 &form, bool wait);
+    ~TStateLock();
+    TStateLock(const TStateLock &) = delete;
+    TStateLock &operator=(const TStateLock &) = delete;
+    bool OwnsLock() const { return form_ != nullptr; }
+
+   private:
+    TForm1 *form_;
+  };
+  // For a reader on any thread.
+  TStateLock Lock() { return TStateLock(*this, true); }
+  // The same without waiting: it owns the state only when the lock was free
+  // (or already held by the caller).
+  TStateLock TryLock() { return TStateLock(*this, false); }
   // Called after every change (null: none). Replacing the listener waits
   // until a call of the old one has returned.
   void SetChangeListener(std::function<void()> listener);
@@ -286,7 +308,8 @@ class TForm1 {
   void btnPauseClick();
   void btnStopClick();
 
-  // The converters' log lines: "#" index "." level ": " message.
+  // The converters' log lines, appended to mmoLog as "#" index "." level
+  // ": " message; callable on any thread, never waits for the state lock.
   void ConverterLog(int AIndex, TLogLevel ALogLevel, const std::string &AMsg);
 
  private:
@@ -301,7 +324,7 @@ class TForm1 {
 
    private:
     TForm1 &form_;
-    std::unique_lock<std::recursive_mutex> lock_;
+    std::optional<TStateLock> lock_;
   };
 
   void Button21Click();  // the dialogs' filter
@@ -339,8 +362,15 @@ class TForm1 {
   TPlatform &platform_;
   TRegistryStore &registry_;
   std::string programFolder_;
-  mutable std::recursive_mutex stateLock_;
-  int changeDepth_ = 0;
+  // Moves the lines queued by other threads into mmoLog; with the lock held.
+  void TakePendingLog();
+
+  std::recursive_mutex stateLock_;
+  int lockDepth_ = 0;    // holders on the owning thread
+  int changeDepth_ = 0;  // handlers running on the owning thread
+  std::atomic<std::thread::id> owner_{};
+  std::mutex pendingLogLock_;  // taken last, with nothing else inside
+  std::vector<std::string> pendingLog_;
   std::mutex listenerLock_;
   std::function<void()> listener_;
 };

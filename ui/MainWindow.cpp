@@ -356,8 +356,8 @@ void TMainWindowView::ScheduleRefresh() {
 }
 
 void TMainWindowView::Refresh() {
-  const std::unique_lock<std::recursive_mutex> lock = form_.TryLock();
-  if (!lock.owns_lock()) {
+  const TForm1::TStateLock lock = form_.TryLock();
+  if (!lock.OwnsLock()) {
     // Another thread is changing the model; it announces its change when
     // done, and this refresh comes back meanwhile without blocking the GUI.
     QTimer::singleShot(kRefreshRetryMs, this, [this] { Refresh(); });

@@ -3,7 +3,9 @@
 // and a full table.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 
 #include "FormFixture.h"
 #include "app/ProgressPercent.h"
@@ -222,6 +224,31 @@ TEST_F(JobListTest, ASourceOfUnknownDurationIsAddedWithoutALimit) {
   ASSERT_EQ(form->AdvListView1.RowCount(), 1) << form->mmoLog.Text();
   EXPECT_EQ(form->JobSlot[0].Intermediate.DurationMs, -1);
   EXPECT_EQ(form->AdvListView1.Rows[0].Columns[kColSourceFormat], "MJPEG");
+}
+
+TEST_F(JobListTest, ATaskLogsOnItsThreadWhileTheModelIsHeld) {
+  Add(Source("a.mpg"));
+  ASSERT_EQ(form->SourceConverter.TaskCount(), 1);
+  std::mutex lock;
+  std::condition_variable changed;
+  bool ended = false;
+  form->SourceConverter.OnTerminate = [&](int index, bool, bool, const std::string &) {
+    std::lock_guard<std::mutex> guard(lock);
+    if (index == -1) ended = true;
+    changed.notify_all();
+  };
+  {
+    // Held all through the run: the worker's log lines must not wait for it.
+    auto model = form->Lock();
+    form->SourceConverter.StartTasks(1);
+    std::unique_lock<std::mutex> guard(lock);
+    changed.wait(guard, [&] { return ended; });
+  }
+  form->SourceConverter.OnTerminate = nullptr;
+  auto model = form->Lock();
+  EXPECT_TRUE(std::any_of(form->mmoLog.Lines.begin(), form->mmoLog.Lines.end(),
+                          [](const std::string &l) { return l.rfind("#0.", 0) == 0; }))
+      << form->mmoLog.Text();
 }
 
 TEST(ProgressPercentTest, WholePercentsWithoutOverflowOrDivisionByZero) {
