@@ -1,0 +1,40 @@
+# A target that links Qt, itself or through one of our targets, must fail the
+# configure step unless it is marked as a view; the views may.
+file(REMOVE_RECURSE ${WORK})
+file(WRITE ${WORK}/CMakeLists.txt "
+cmake_minimum_required(VERSION 3.25)
+project(QtLinkingCheck NONE)
+add_library(Qt6::Widgets INTERFACE IMPORTED)
+add_library(views INTERFACE)
+target_link_libraries(views INTERFACE Qt6::Widgets)
+set_target_properties(views PROPERTIES VELMORA_USES_QT TRUE)
+add_library(logic INTERFACE)
+if(LOGIC_LINKS)
+  target_link_libraries(logic INTERFACE \${LOGIC_LINKS})
+endif()
+include(${VELMORA_SOURCE_DIR}/cmake/NoQtLinking.cmake)
+velmora_check_no_qt_linking()
+")
+
+function(configure links result text)
+  file(REMOVE_RECURSE ${WORK}/build)
+  execute_process(
+    COMMAND ${CMAKE_COMMAND} -S ${WORK} -B ${WORK}/build -DLOGIC_LINKS=${links}
+    RESULT_VARIABLE status ERROR_VARIABLE errors OUTPUT_QUIET)
+  set(${result} ${status} PARENT_SCOPE)
+  set(${text} "${errors}" PARENT_SCOPE)
+endfunction()
+
+configure("" status text)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "the views alone were refused:\n${text}")
+endif()
+foreach(links Qt6::Widgets views)
+  configure(${links} status text)
+  if(status EQUAL 0)
+    message(FATAL_ERROR "a target linking ${links} passed the check")
+  endif()
+  if(NOT text MATCHES "Target logic links Qt")
+    message(FATAL_ERROR "the refusal does not name the target:\n${text}")
+  endif()
+endforeach()
