@@ -6,6 +6,7 @@
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 namespace velmora {
 
@@ -135,7 +136,7 @@ int TMainThread::ProcessPendingCalls() {
     {
       // Once done is set the poster may return and free `pending`.
       std::lock_guard<std::mutex> guard(s.lock);
-      pending->error = error;
+      pending->error = std::move(error);
       pending->done = true;
     }
     s.finished.notify_all();
