@@ -45,6 +45,14 @@ void ReserveAudio(FramePtr &frame, int samples, AVSampleFormat format,
   f->nb_samples = samples;
 }
 
+// Appends samples to a stream's FIFO, which grows as needed; audio that
+// does not fit would be lost, so a failed write ends the run.
+void WriteFifo(AVAudioFifo *fifo, std::uint8_t *const *data, int samples) {
+  void *const *planes = reinterpret_cast<void *const *>(data);
+  if (ff.av_audio_fifo_write(fifo, const_cast<void **>(planes), samples) < samples)
+    throw FFmpegException("av_fifo_realloc2() failed");
+}
+
 // A layout with the same channels that needs no allocation.
 AVChannelLayout PlainLayout(const AVChannelLayout &layout) {
   AVChannelLayout plain{};
@@ -72,9 +80,7 @@ void TCustomFFmpeg::MakeResampler(OutputStreamRecord &output, int inRate, AVSamp
       ReserveAudio(output.convertedAudio, pending, enc->sample_fmt, enc->ch_layout, enc->sample_rate);
       const int got = ff.swr_convert(output.resampler.get(), output.convertedAudio->data, pending,
                                      nullptr, 0);
-      if (got > 0)
-        ff.av_audio_fifo_write(output.fifo.get(),
-                               reinterpret_cast<void **>(output.convertedAudio->data), got);
+      if (got > 0) WriteFifo(output.fifo.get(), output.convertedAudio->data, got);
     }
   }
   output.resampler.reset();
@@ -121,10 +127,7 @@ void TCustomFFmpeg::PushAudio(OutputStreamRecord &output, const std::uint8_t *co
   const bool same = inRate == enc->sample_rate && inFormat == enc->sample_fmt &&
                     ff.av_channel_layout_compare(&inLayout, &enc->ch_layout) == 0;
   if (same && !output.audioResample && !output.resampler) {
-    if (ff.av_audio_fifo_write(output.fifo.get(),
-                               const_cast<void **>(reinterpret_cast<const void *const *>(data)),
-                               samples) < samples)
-      throw FFmpegException("av_fifo_realloc2() failed");
+    WriteFifo(output.fifo.get(), const_cast<std::uint8_t *const *>(data), samples);
     return;
   }
   const AVChannelLayout plain = PlainLayout(inLayout);
@@ -145,10 +148,7 @@ void TCustomFFmpeg::PushAudio(OutputStreamRecord &output, const std::uint8_t *co
     Log(0, "av_audio_convert() failed");
     return;
   }
-  if (got > 0 &&
-      ff.av_audio_fifo_write(output.fifo.get(),
-                             reinterpret_cast<void **>(output.convertedAudio->data), got) < got)
-    throw FFmpegException("av_fifo_realloc2() failed");
+  if (got > 0) WriteFifo(output.fifo.get(), output.convertedAudio->data, got);
 }
 
 // Encodes whole encoder frames from the FIFO; with `last`, also what is
@@ -176,8 +176,7 @@ void TCustomFFmpeg::EncodeAudioFrames(OutputStreamRecord &output, bool last) {
       ReserveAudio(output.silence, missing, enc->sample_fmt, enc->ch_layout, enc->sample_rate);
       ff.av_samples_set_silence(output.silence->extended_data, 0, missing,
                                 enc->ch_layout.nb_channels, enc->sample_fmt);
-      ff.av_audio_fifo_write(fifo, reinterpret_cast<void **>(output.silence->extended_data),
-                             missing);
+      WriteFifo(fifo, output.silence->extended_data, missing);
       samples = enc->frame_size;
     }
     if (samples <= 0) return;
@@ -208,10 +207,15 @@ void TCustomFFmpeg::EncodeAudio(OutputStreamRecord &output, InputStreamRecord &s
   const bool planar = ff.av_sample_fmt_is_planar(decFormat) != 0;
   std::vector<const std::uint8_t *> moved;
 
-  const double fifoSamples = ff.av_audio_fifo_size(output.fifo.get());
+  // Samples taken in but not encoded yet: those in the FIFO and those the
+  // resampler still holds back (its filter delay). Left out, the output's
+  // time stamps would run ahead of its samples by that delay.
+  double bufferedSamples = ff.av_audio_fifo_size(output.fifo.get());
+  if (output.resampler)
+    bufferedSamples += static_cast<double>(ff.swr_get_delay(output.resampler.get(), encRate));
   if (options_.audioSync) {
     const double delta = GetSyncTime(output, options_.startTime) * encRate -
-                         static_cast<double>(output.syncPts) - fifoSamples;
+                         static_cast<double>(output.syncPts) - bufferedSamples;
     // The correction is counted in input samples, as 16-bit bytes.
     const double inputDelta = delta * decRate / encRate;
     // 64 bits: a gap of hours is counted in billions of bytes.
@@ -263,7 +267,7 @@ void TCustomFFmpeg::EncodeAudio(OutputStreamRecord &output, InputStreamRecord &s
   } else {
     output.syncPts =
         std::llrint(GetSyncTime(output, options_.startTime) * encRate) -
-        static_cast<std::int64_t>(fifoSamples);
+        static_cast<std::int64_t>(bufferedSamples);
   }
 
   PushAudio(output, data, samples, decRate, decFormat, frame->ch_layout);
@@ -281,9 +285,7 @@ void TCustomFFmpeg::FlushAudioBuffer(OutputStreamRecord &output) {
                    enc->sample_rate);
       const int got =
           ff.swr_convert(output.resampler.get(), output.convertedAudio->data, pending, nullptr, 0);
-      if (got > 0)
-        ff.av_audio_fifo_write(output.fifo.get(),
-                               reinterpret_cast<void **>(output.convertedAudio->data), got);
+      if (got > 0) WriteFifo(output.fifo.get(), output.convertedAudio->data, got);
     }
   }
   EncodeAudioFrames(output, true);

@@ -132,6 +132,14 @@ class TCustomFFmpeg {
   // Total output duration in milliseconds, -1 while unknown.
   int TotalOutputDuration() const { return options_.totalOutputDuration; }
   AVFormatContext *InputContext(int index) const;
+  // Whether the automatic stream choice may take `stream` for an output
+  // stream that decodes it or copies it (`copy`): the probe must have
+  // described it (a decoder, or at least a codec, for it; channels and a
+  // sample rate for audio; a picture size for video). Damage can make the
+  // demuxer announce streams it cannot describe. An explicit -map takes
+  // any stream.
+  static bool AutomaticChoiceTakes(const AVStream *stream, const AVCodec *forcedDecoder,
+                                   bool copy);
   bool JoinMode() const { return joinMode_; }
 
   // Looks an encoder (or decoder) up by name, trying the present-day name of
@@ -164,6 +172,10 @@ class TCustomFFmpeg {
   // library objects with options), for options of the target whose flags
   // contain all bits of `flags` (AV_OPT_FLAG_*).
   void ApplyGenericOptions(void *target, void *templ, int flags) const;
+  // Whether a generic option (by its library name) is meant for streams of
+  // `type`: some names meant fewer media types in the older library
+  // generation than today's library gives them.
+  static bool GenericOptionMeantFor(std::string_view name, AVMediaType type);
   // Gives `codec` the defaults `encoder` declares for itself where they
   // differ from the library's generic ones, except for what the user set as
   // a generic option, what the engine already changed, and the thread count
@@ -313,6 +325,7 @@ class TCustomFFmpeg {
 
   // Set-up and loop (TranscodeSetup.cpp, TranscodeLoop.cpp).
   struct RunState;
+  void RunTranscode();
   void SetUp(RunState &run);
   void BuildInputTables(RunState &run);
   void MapStreams(RunState &run);
@@ -322,6 +335,7 @@ class TCustomFFmpeg {
                        int recordNumber);
   void PrepareBitstreamFilters(OutputStreamRecord &output);
   void OpenCodecs(RunState &run);
+  void OpenDecoder(InputStreamRecord &input);
   void CopyMetadata();
   void WriteHeaders(RunState &run);
   void RunMainLoop(RunState &run);
@@ -363,6 +377,7 @@ class TCustomFFmpeg {
   std::vector<std::uint8_t> subtitleBuffer_;
   StdioFilePtr videoStatsFile_;
   FramePtr deinterlaceFrame_;
+  AVFrame *ConformPicture(OutputStreamRecord &output, AVFrame *frame);
   // The video path of one picture once its frame rate is decided.
   void EncodePicture(OutputStreamRecord &output, InputStreamRecord &source, AVFrame *frame);
   void PushAudio(OutputStreamRecord &output, const std::uint8_t *const *data, int samples,
@@ -371,6 +386,8 @@ class TCustomFFmpeg {
   void MakeResampler(OutputStreamRecord &output, int inRate, AVSampleFormat inFormat,
                      const AVChannelLayout &inLayout);
   void AdaptEncoderParameters(OutputStreamRecord &output);
+  // `tag` when the container can store it for codec `id`, else 0 (logged).
+  std::uint32_t StorableTag(const AVOutputFormat *format, AVCodecID id, std::uint32_t tag) const;
   std::unique_ptr<RunState> run_;
   // The encoder and decoder contexts opened by the current run.
   std::vector<CodecContextPtr *> openedEncoders_;

@@ -37,9 +37,11 @@ void TCustomFFmpeg::ApplyEncoderDefaults(AVCodecContext *codec, const AVCodec *e
   // Fields the user set through generic options, by where they live (one
   // field may have several option names).
   std::vector<int> userSet;
-  for (const std::string &name : genericOptionNames_)
+  for (const std::string &name : genericOptionNames_) {
+    if (!GenericOptionMeantFor(name, encoder->type)) continue;
     if (const AVOption *option = ff.av_opt_find(generic.get(), name.c_str(), nullptr, 0, 0))
       userSet.push_back(option->offset);
+  }
 
   // The library gives a context made for an encoder only the defaults of
   // options of the encoder's media type; the others stay zero.

@@ -70,6 +70,7 @@ struct OutputEntry {
   DictionaryPtr muxerOptions;  // private muxer options, given with the header
   bool fileOpened = false;     // this engine opened (created) the file
   bool headerWritten = false;
+  std::int64_t packetsWritten = 0;  // packets handed to the muxer by the current run
   bool ptsOptional = false;    // the container takes packets without a pts
 };
 
@@ -91,6 +92,7 @@ struct InputStreamRecord {
   const AVCodec *forcedDecoder = nullptr;
   bool unmapped = true;
   bool decodingNeeded = false;
+  bool decoderOpened = false;
   std::int64_t start = 0;  // wall clock at set-up with -re
   std::int64_t nextPts = AV_NOPTS_VALUE;  // microseconds
   std::int64_t pts = 0;                   // microseconds
@@ -116,6 +118,13 @@ struct OutputStreamRecord {
   float quality = -1;        // quality of the last encoded picture
 
   // Video re-encoding.
+  // The input picture size and format the stream was set up for; decoded
+  // pictures that differ are scaled to them first.
+  int inputWidth = 0;
+  int inputHeight = 0;
+  int inputFormat = -1;
+  ScalerContextPtr conformScaler;
+  FramePtr conformedFrame;
   bool videoResample = false;
   FramePtr pictureBuffer;
   ScalerContextPtr scaler;

@@ -4,6 +4,7 @@
 // the values are copied from the templates into the real contexts when those
 // are made (ApplyGenericOptions).
 #include <iterator>
+#include <string_view>
 
 #include "engine/CustomFFmpeg.h"
 #include "engine/NumberText.h"
@@ -36,6 +37,27 @@ constexpr TypePrefix kTypePrefixes[] = {
     {'v', AVMEDIA_TYPE_VIDEO},
     {'s', AVMEDIA_TYPE_SUBTITLE},
 };
+
+// Options the older library generation had for fewer media types than
+// today's: "b" was the video bit rate (the audio bit rate was "ab"); today's
+// library flags it for audio as well, so a video bit rate given after -ab
+// would replace the audio one.
+struct OlderMeaning {
+  std::string_view name;
+  AVMediaType type;
+};
+constexpr OlderMeaning kOlderMeanings[] = {
+    {"b", AVMEDIA_TYPE_VIDEO},
+};
+
+// The media type whose options `flags` select (AV_OPT_FLAG_*_PARAM), or
+// AVMEDIA_TYPE_UNKNOWN when they select none.
+AVMediaType TypeOfFlags(int flags) {
+  if (flags & AV_OPT_FLAG_VIDEO_PARAM) return AVMEDIA_TYPE_VIDEO;
+  if (flags & AV_OPT_FLAG_AUDIO_PARAM) return AVMEDIA_TYPE_AUDIO;
+  if (flags & AV_OPT_FLAG_SUBTITLE_PARAM) return AVMEDIA_TYPE_SUBTITLE;
+  return AVMEDIA_TYPE_UNKNOWN;
+}
 
 bool ClassHasOption(const AVClass *optionClass, const std::string &name) {
   if (!optionClass) return false;
@@ -81,6 +103,12 @@ void LogInvalidValue(const std::string &name, const std::string &value) {
 }
 
 }  // namespace
+
+bool TCustomFFmpeg::GenericOptionMeantFor(std::string_view name, AVMediaType type) {
+  for (const OlderMeaning &row : kOlderMeanings)
+    if (row.name == name) return row.type == type;
+  return true;
+}
 
 AVCodecContext *TCustomFFmpeg::CodecTemplate(int mediaType) const {
   if (mediaType < 0 || mediaType >= kCodecTemplateCount) return nullptr;
@@ -128,6 +156,7 @@ bool TCustomFFmpeg::SetGenericOption(const std::string &name, const std::string 
         ff.av_opt_find(codecOptions, name.c_str(), nullptr, kCodecTemplateFlags[type], 0);
     if (!found) continue;
     option = found;
+    if (!GenericOptionMeantFor(found->name, static_cast<AVMediaType>(type))) continue;
     result = ff.av_opt_set(codecTemplates_[type].get(), name.c_str(), value.c_str(), 0);
   }
   for (void *templ :
@@ -217,7 +246,9 @@ void TCustomFFmpeg::RaiseLogLevelForDebug() {
 
 void TCustomFFmpeg::ApplyGenericOptions(void *target, void *templ, int flags) const {
   if (!target || !templ) return;
+  const AVMediaType type = TypeOfFlags(flags);
   for (const std::string &name : genericOptionNames_) {
+    if (type != AVMEDIA_TYPE_UNKNOWN && !GenericOptionMeantFor(name, type)) continue;
     LibraryMemoryPtr<std::uint8_t> text;
     const int result = ff.av_opt_get(templ, name.c_str(), 0, InOutPtr(text));
     if (result < 0 || !text) continue;

@@ -55,6 +55,24 @@ std::string Rational(AVRational q) { return std::to_string(q.num) + "/" + std::t
 
 }  // namespace
 
+bool TCustomFFmpeg::AutomaticChoiceTakes(const AVStream *stream, const AVCodec *forcedDecoder,
+                                         bool copy) {
+  const AVCodecParameters *par = stream->codecpar;
+  const bool decodable =
+      copy ? par->codec_id != AV_CODEC_ID_NONE
+           : forcedDecoder != nullptr || ff.avcodec_find_decoder(par->codec_id) != nullptr;
+  switch (par->codec_type) {
+    case AVMEDIA_TYPE_VIDEO:
+      return decodable && par->width > 0 && par->height > 0;
+    case AVMEDIA_TYPE_AUDIO:
+      return decodable && par->ch_layout.nb_channels > 0 && par->sample_rate > 0;
+    case AVMEDIA_TYPE_SUBTITLE:
+      return decodable;
+    default:
+      return true;
+  }
+}
+
 AVFormatContext *TCustomFFmpeg::InputContext(int index) const {
   if (index < 0 || index >= static_cast<int>(inputs_.size())) return nullptr;
   return inputs_[index]->context.get();

@@ -98,6 +98,34 @@ void ApplyRcOverride(AVCodecContext *codec, const std::string &text) {
   codec->rc_override_count = static_cast<int>(entries.size());
 }
 
+// Tag names of the older generation that some muxers no longer store under
+// that name: the Author and Year of an output record reach AVI and WAV
+// (RIFF INFO) and MP4 as their artist and date. Other muxers keep them.
+struct TagRename {
+  std::string_view muxer;
+  const char *from;
+  const char *to;
+};
+constexpr TagRename kTagRenames[] = {
+    {"avi", "author", "artist"},  {"avi", "year", "date"},
+    {"wav", "author", "artist"},  {"wav", "year", "date"},
+    {"mp4", "author", "artist"},  {"mp4", "year", "date"},
+    {"ipod", "author", "artist"}, {"ipod", "year", "date"},
+    {"mov", "year", "date"},  // "author" is a tag of its own there
+};
+
+// A tag of a renamed key is copied to the muxer's name unless that name was
+// given as well.
+void RenameOlderTags(AVFormatContext *context) {
+  for (const TagRename &row : kTagRenames) {
+    if (row.muxer != context->oformat->name) continue;
+    const AVDictionaryEntry *old = ff.av_dict_get(context->metadata, row.from, nullptr, 0);
+    if (!old || ff.av_dict_get(context->metadata, row.to, nullptr, 0)) continue;
+    const std::string value = old->value;
+    ff.av_dict_set(&context->metadata, row.to, value.c_str(), 0);
+  }
+}
+
 std::uint16_t *MatrixCopy(const QuantMatrix &matrix) {
   auto *table = static_cast<std::uint16_t *>(ff.av_malloc(sizeof(std::uint16_t) * 64));
   if (table) std::copy(matrix.begin(), matrix.end(), table);
@@ -137,14 +165,23 @@ void TCustomFFmpeg::ChooseOutputStreams(const AVOutputFormat *format, bool join,
     bool hasVideo = false;
     bool hasAudio = false;
     bool hasSubtitle = false;
+    // Without maps, only streams the automatic choice can take count.
+    const bool automatic = options_.streamMaps.empty();
     const std::size_t looked = join ? 1 : inputs_.size();
     for (std::size_t i = 0; i < looked; ++i) {
-      const AVFormatContext *context = inputs_[i]->context.get();
+      const InputEntry &input = *inputs_[i];
+      const AVFormatContext *context = input.context.get();
       for (unsigned s = 0; s < context->nb_streams; ++s) {
-        const AVMediaType type = context->streams[s]->codecpar->codec_type;
+        const AVStream *stream = context->streams[s];
+        const AVMediaType type = stream->codecpar->codec_type;
         if (type < AVMEDIA_TYPE_UNKNOWN || type >= AVMEDIA_TYPE_NB)
           throw FFmpegException(
               "check_audio_video_sub_inputs fail: invalid codec_type of input file");
+        const bool copy = type == AVMEDIA_TYPE_VIDEO   ? options_.videoStreamCopy
+                          : type == AVMEDIA_TYPE_AUDIO ? options_.audioStreamCopy
+                                                       : options_.subtitleStreamCopy;
+        const AVCodec *forced = s < input.streams.size() ? input.streams[s].forcedDecoder : nullptr;
+        if (automatic && !AutomaticChoiceTakes(stream, forced, copy)) continue;
         hasVideo = hasVideo || type == AVMEDIA_TYPE_VIDEO;
         hasAudio = hasAudio || type == AVMEDIA_TYPE_AUDIO;
         hasSubtitle = hasSubtitle || type == AVMEDIA_TYPE_SUBTITLE;
@@ -271,6 +308,7 @@ int TCustomFFmpeg::OpenOutputFile(const std::string &fileName, bool join) {
   for (auto it = options_.metadata.rbegin(); it != options_.metadata.rend(); ++it)
     ff.av_dict_set(&context->metadata, it->first.c_str(), it->second.c_str(), 0);
   options_.metadata.clear();
+  RenameOlderTags(context);
 
   if ((format->flags & AVFMT_NEEDNUMBER) && !ff.av_filename_number_test(url.c_str()))
     return fail(OpenErrorText(fileName, AVERROR(EDOM)));
@@ -405,7 +443,10 @@ void TCustomFFmpeg::NewVideoStream(AVFormatContext *output) {
   codec->pix_fmt = pixelFormat;
 
   if (options_.intraOnly) codec->gop_size = 0;
-  if (options_.videoQScale > 0 || options_.sameQuality) {
+  // -sameq alone does not fix the quantiser: today's decoders report no
+  // picture quality, and a fixed quantiser of 0 is the finest the encoder
+  // has. Without a quality to keep, the encoder keeps its default quality.
+  if (options_.videoQScale > 0) {
     codec->flags |= AV_CODEC_FLAG_QSCALE;
     codec->global_quality = static_cast<int>(FF_QP2LAMBDA * options_.videoQScale);
   }

@@ -2,6 +2,8 @@
 // its timestamps, decode it (or pass it through for stream copy) and feed
 // the output streams; in join mode hand over from one input to the next;
 // report progress; at the end drain, write the trailers and the last report.
+#include <cxxabi.h>
+
 #include <algorithm>
 #include <cinttypes>
 #include <climits>
@@ -122,6 +124,7 @@ void TCustomFFmpeg::WritePacket(OutputStreamRecord &output, AVPacket *packet) {
     }
     const int result = ff.av_interleaved_write_frame(context, p);
     if (result < 0) throw FFmpegException(OpenErrorText("av_interleaved_write_frame()", result));
+    ++output.file->packetsWritten;
   };
   if (!config.filterChain) {
     mux(packet);
@@ -176,6 +179,13 @@ std::int64_t TCustomFFmpeg::WriteEncodedPackets(OutputStreamRecord &output, bool
         output.lastError = error;
       }
     }
+    // Video encoders leave the duration to the muxer, which fills it in only
+    // after the packet is counted; the output clock needs it at once.
+    if (video && packet->duration <= 0) {
+      const AVRational rate = encoder->framerate;
+      packet->duration =
+          rate.num > 0 && rate.den > 0 ? ff.av_rescale_q(1, av_inv_q(rate), encoder->time_base) : 1;
+    }
     ff.av_packet_rescale_ts(packet, encoder->time_base, output.stream->time_base);
     WritePacket(output, packet);
     ff.av_packet_unref(packet);
@@ -217,8 +227,11 @@ void TCustomFFmpeg::CopyPacket(RunState &run, OutputStreamRecord &output,
 void TCustomFFmpeg::HandFrame(RunState &, InputStreamRecord &source, AVFrame *frame) {
   const AVMediaType type = source.stream->codecpar->codec_type;
   if (type == AVMEDIA_TYPE_VIDEO) PreprocessVideoFrame(source, frame);
-  if (type == AVMEDIA_TYPE_AUDIO && options_.audioVolume != 256)
+  if (type == AVMEDIA_TYPE_AUDIO && options_.audioVolume != 256) {
+    // The decoder may still share the frame's buffers.
+    if (ff.av_frame_make_writable(frame) < 0) throw FFmpegException("av_malloc fail");
     ApplyVolume(frame, options_.audioVolume);
+  }
   if (options_.startTime != 0 && source.pts < options_.startTime) return;
   if (source.pts >= options_.recordingTime) return;
   for (OutputStreamRecord *output : source.outputs) {
@@ -265,6 +278,11 @@ void TCustomFFmpeg::EncodeSubtitle(RunState &, OutputStreamRecord &output,
     if (dvb) {
       const std::int64_t shown = i == 0 ? subtitle.start_display_time : subtitle.end_display_time;
       packet->pts += ff.av_rescale_q(shown, {1, 1000}, output.stream->time_base);
+    } else if (subtitle.end_display_time > subtitle.start_display_time) {
+      // Containers that keep subtitle events give each its display time.
+      packet->duration =
+          ff.av_rescale_q(subtitle.end_display_time - subtitle.start_display_time, {1, 1000},
+                          output.stream->time_base);
     }
     packet->dts = packet->pts;
     WritePacket(output, packet.get());
@@ -641,10 +659,27 @@ void TCustomFFmpeg::PrintReport(RunState &run, bool isLast) {
 }
 
 void TCustomFFmpeg::Transcode() {
+  // A receiver of the engine's events may throw anything; the run ends with
+  // an error of the engine's own kind either way.
+  try {
+    RunTranscode();
+  } catch (const FFmpegException &) {
+    throw;
+  } catch (const std::exception &e) {
+    throw FFmpegException(e.what());
+  } catch (abi::__forced_unwind &) {
+    throw;  // a thread being cancelled
+  } catch (...) {
+    throw FFmpegException("The run was ended by an exception of unknown type");
+  }
+}
+
+void TCustomFFmpeg::RunTranscode() {
   finished_ = false;
   videoBytes_ = audioBytes_ = globalHeaderBytes_ = 0;
   duplicatedFrames_ = droppedFrames_ = 0;
   qpHistogram_.fill(0);
+  for (const auto &entry : outputs_) entry->packetsWritten = 0;
   if (!ff.av_read_frame) throw FFmpegException("The codec libraries are not loaded");
   struct Release {
     TCustomFFmpeg *engine;
@@ -660,6 +695,10 @@ void TCustomFFmpeg::Transcode() {
   // The trailers are written even after a stop request.
   interruptIo_ = false;
   FinishRun(*run_);
+  if (!runControl_.StopRequested())
+    for (const auto &entry : outputs_)
+      if (entry->packetsWritten == 0)
+        throw FFmpegException("Output file is empty, nothing was encoded");
   finished_ = !runControl_.StopRequested();
 }
 

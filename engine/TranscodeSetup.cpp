@@ -8,6 +8,7 @@
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
 
@@ -50,6 +51,18 @@ AVRational CopyTimeBase(const AVStream *input, const AVOutputFormat *format) {
   if (steadyRate && av_q2d(frame) > av_q2d(streamBase) && av_q2d(streamBase) < 1.0 / 1000)
     return frame;
   return streamBase;
+}
+
+// What an opened encoder declares about its stream as a whole (its buffer
+// size and maximum rate, for one) goes to the muxer with the stream: the
+// MPEG muxers size their buffers and mux rate from it.
+void CopyCodedSideData(AVStream *stream, const AVCodecContext *encoder) {
+  for (int i = 0; i < encoder->nb_coded_side_data; ++i) {
+    const AVPacketSideData &data = encoder->coded_side_data[i];
+    std::uint8_t *copy = ff.av_stream_new_side_data(stream, data.type, data.size);
+    if (!copy) throw FFmpegException("av_malloc fail");
+    std::memcpy(copy, data.data, data.size);
+  }
 }
 
 }  // namespace
@@ -111,8 +124,13 @@ void TCustomFFmpeg::MapStreams(RunState &run) {
                           static_cast<int>(j), static_cast<int>(k),
                           MediaTypeName(type).c_str()));
       } else {
+        const bool copy = record.config->streamCopy;
+        auto usable = [&](const InputStreamRecord &input) {
+          return input.stream->codecpar->codec_type == type &&
+                 AutomaticChoiceTakes(input.stream, input.forcedDecoder, copy);
+        };
         auto acceptable = [&](const InputStreamRecord &input) {
-          return input.unmapped && input.stream->codecpar->codec_type == type &&
+          return input.unmapped && usable(input) &&
                  (!joinMode_ || input.fileIndex == static_cast<int>(j));
         };
         if (options_.programId != 0) {
@@ -135,8 +153,7 @@ void TCustomFFmpeg::MapStreams(RunState &run) {
         // Several outputs may share the last stream of a kind.
         if (source < 0 && options_.programId == 0 && !joinMode_) {
           for (std::size_t i = 0; i < run.inputStreams.size(); ++i)
-            if (run.inputStreams[i].stream->codecpar->codec_type == type)
-              source = static_cast<int>(i);
+            if (usable(run.inputStreams[i])) source = static_cast<int>(i);
         }
         if (source < 0)
           mismatch(Format("Could not find input stream matching output stream #%d.%d (%s)",
@@ -190,7 +207,7 @@ void TCustomFFmpeg::PrepareStreamCopy(OutputStreamRecord &output, InputStreamRec
     throw FFmpegException("Could not copy the stream parameters");
   AVCodecParameters *par = stream->codecpar;
   const AVOutputFormat *format = output.file->context->oformat;
-  std::uint32_t tag = givenTag;
+  std::uint32_t tag = StorableTag(format, in->codec_id, givenTag);
   if (!tag) {
     const AVCodecTag *const *table = format->codec_tag;
     unsigned int known = 0;
@@ -212,6 +229,21 @@ void TCustomFFmpeg::PrepareStreamCopy(OutputStreamRecord &output, InputStreamRec
   }
 }
 
+std::uint32_t TCustomFFmpeg::StorableTag(const AVOutputFormat *format, AVCodecID id,
+                                         std::uint32_t tag) const {
+  if (!tag || !format->codec_tag) return tag;
+  const AVCodecID tagged = ff.av_codec_get_id(format->codec_tag, tag);
+  unsigned int ownTag = 0;
+  if (tagged == id ||
+      (tagged == AV_CODEC_ID_NONE && !ff.av_codec_get_tag2(format->codec_tag, id, &ownTag)))
+    return tag;
+  char text[AV_FOURCC_MAX_STRING_SIZE] = "";
+  ff.av_fourcc_make_string(text, tag);
+  Log(1, Format("Codec tag %s cannot be stored in %s, using the container's own tag", text,
+                format->name));
+  return 0;
+}
+
 // Parameters that today's encoders and muxers refuse where the options
 // allowed them: a codec tag the container cannot store is dropped, and a
 // sample rate the encoder does not list becomes the nearest listed rate
@@ -219,21 +251,7 @@ void TCustomFFmpeg::PrepareStreamCopy(OutputStreamRecord &output, InputStreamRec
 void TCustomFFmpeg::AdaptEncoderParameters(OutputStreamRecord &output) {
   AVCodecContext *encoder = output.config->codec.get();
   const AVOutputFormat *format = output.file->context->oformat;
-  if (encoder->codec_tag && format->codec_tag) {
-    const AVCodecID tagged = ff.av_codec_get_id(format->codec_tag, encoder->codec_tag);
-    unsigned int ownTag = 0;
-    const bool stored =
-        tagged == encoder->codec_id ||
-        (tagged == AV_CODEC_ID_NONE &&
-         !ff.av_codec_get_tag2(format->codec_tag, encoder->codec_id, &ownTag));
-    if (!stored) {
-      char tag[AV_FOURCC_MAX_STRING_SIZE] = "";
-      ff.av_fourcc_make_string(tag, encoder->codec_tag);
-      Log(1, Format("Codec tag %s cannot be stored in %s, using the container's own tag", tag,
-                    format->name));
-      encoder->codec_tag = 0;
-    }
-  }
+  encoder->codec_tag = StorableTag(format, encoder->codec_id, encoder->codec_tag);
   // The JPEG encoder takes full-range pictures only.
   if (encoder->codec_id == AV_CODEC_ID_MJPEG) {
     switch (encoder->pix_fmt) {
@@ -275,9 +293,34 @@ void TCustomFFmpeg::PrepareEncoding(RunState &, OutputStreamRecord &output,
       if (!output.fifo) throw FFmpegException("av_fifo_init fail");
       output.audioResample = encoder->sample_rate != in->sample_rate || options_.audioSync > 1;
       break;
-    case AVMEDIA_TYPE_SUBTITLE:
+    case AVMEDIA_TYPE_SUBTITLE: {
+      // Text subtitles can become text and pictures pictures, nothing else.
+      const AVCodecDescriptor *from = ff.avcodec_descriptor_get(in->codec_id);
+      const AVCodecDescriptor *to = ff.avcodec_descriptor_get(encoder->codec_id);
+      constexpr int kKinds = AV_CODEC_PROP_TEXT_SUB | AV_CODEC_PROP_BITMAP_SUB;
+      if (from && to && (from->props & kKinds) && (to->props & kKinds) &&
+          (from->props & kKinds) != (to->props & kKinds))
+        throw FFmpegException(
+            "Subtitle encoding currently only possible from text to text or bitmap to bitmap");
+      // Subtitle times are handed over in microseconds, the engine's clock.
+      encoder->time_base = {1, AV_TIME_BASE};
+      if (encoder->width <= 0 || encoder->height <= 0) {
+        encoder->width = in->width;
+        encoder->height = in->height;
+      }
       break;
+    }
     case AVMEDIA_TYPE_VIDEO: {
+      // A damaged or cut file can leave the probe without the picture size
+      // or pixel format; neither a scaler nor a filter can be made for it.
+      if (in->width <= 0 || in->height <= 0 || in->format < 0)
+        throw FFmpegException(Format(
+            "Cannot decode input stream #%d.%d (Video): its picture size or pixel format is "
+            "unknown (the file may be damaged or cut short)",
+            source.fileIndex, source.streamIndex));
+      output.inputWidth = in->width;
+      output.inputHeight = in->height;
+      output.inputFormat = in->format;
       const TOptionState &o = options_;
       output.videoCrop = o.cropTop || o.cropBottom || o.cropLeft || o.cropRight;
       output.videoPad = o.padTop || o.padBottom || o.padLeft || o.padRight;
@@ -333,8 +376,13 @@ void TCustomFFmpeg::PrepareEncoding(RunState &, OutputStreamRecord &output,
   source.decodingNeeded = true;
   output.encodingNeeded = true;
 
-  // Two-pass statistics, for the stream's own encoder only.
+  // The output's description, printed before the encoders open, shows the
+  // parameters they are opened with.
   if (joinMode_ && output.fileIndex != 0) return;
+  if (ff.avcodec_parameters_from_context(output.stream->codecpar, encoder) < 0)
+    throw FFmpegException("Could not copy the encoder parameters");
+
+  // Two-pass statistics, for the stream's own encoder only.
   if (!(encoder->flags & (AV_CODEC_FLAG_PASS1 | AV_CODEC_FLAG_PASS2))) return;
   std::string name = (options_.passLogFileName.empty() ? std::string("ffmpeg2pass")
                                                        : options_.passLogFileName) +
@@ -397,6 +445,19 @@ void TCustomFFmpeg::OpenCodecs(RunState &run) {
     if (!codec)
       throw FFmpegException(Format("Unsupported codec for output stream #%d.%d (%s)",
                                    output.fileIndex, output.streamIndex, typeName.c_str()));
+    // A subtitle encoder starts from the header of its source's decoder
+    // (the styles of text subtitles), which that decoder makes when opened.
+    if (encoder->codec_type == AVMEDIA_TYPE_SUBTITLE) {
+      InputStreamRecord &source = run.inputStreams[output.sourceIndex];
+      OpenDecoder(source);
+      if (source.decoder->subtitle_header_size > 0 && !encoder->subtitle_header) {
+        const int size = source.decoder->subtitle_header_size;
+        encoder->subtitle_header = static_cast<std::uint8_t *>(ff.av_mallocz(size + 1));
+        if (!encoder->subtitle_header) throw FFmpegException("av_malloc fail");
+        std::memcpy(encoder->subtitle_header, source.decoder->subtitle_header, size);
+        encoder->subtitle_header_size = size;
+      }
+    }
     DictionaryPtr privateOptions = DictionaryFromPairs(PrivateCodecOptions());
     int result = 0;
     {
@@ -412,29 +473,34 @@ void TCustomFFmpeg::OpenCodecs(RunState &run) {
     globalHeaderBytes_ += encoder->extradata_size;
     if (ff.avcodec_parameters_from_context(output.stream->codecpar, encoder) < 0)
       throw FFmpegException("Could not copy the encoder parameters");
+    CopyCodedSideData(output.stream, encoder);
     output.stream->time_base = encoder->time_base;
   }
 
-  for (InputStreamRecord &input : run.inputStreams) {
-    if (!input.decodingNeeded) continue;
-    const AVCodecParameters *par = input.stream->codecpar;
-    const std::string typeName = MediaTypeName(par->codec_type);
-    const AVCodec *codec =
-        input.forcedDecoder ? input.forcedDecoder : ff.avcodec_find_decoder(par->codec_id);
-    if (!codec)
-      throw FFmpegException(Format("Unsupported codec (id=%d) for input stream #%d.%d (%s)",
-                                   static_cast<int>(par->codec_id), input.fileIndex,
-                                   input.streamIndex, typeName.c_str()));
-    int result = AVERROR(EINVAL);
-    if (input.decoder) {
-      std::lock_guard<std::mutex> guard(CodecLock());
-      result = ff.avcodec_open2(input.decoder, codec, nullptr);
-    }
-    if (result < 0)
-      throw FFmpegException(Format("Error while opening codec for input stream #%d.%d (%s)",
-                                   input.fileIndex, input.streamIndex, typeName.c_str()));
-    openedDecoders_.push_back(&inputs_[input.fileIndex]->streams[input.streamIndex].decoder);
+  for (InputStreamRecord &input : run.inputStreams)
+    if (input.decodingNeeded) OpenDecoder(input);
+}
+
+void TCustomFFmpeg::OpenDecoder(InputStreamRecord &input) {
+  if (input.decoderOpened) return;
+  const AVCodecParameters *par = input.stream->codecpar;
+  const std::string typeName = MediaTypeName(par->codec_type);
+  const AVCodec *codec =
+      input.forcedDecoder ? input.forcedDecoder : ff.avcodec_find_decoder(par->codec_id);
+  if (!codec)
+    throw FFmpegException(Format("Unsupported codec (id=%d) for input stream #%d.%d (%s)",
+                                 static_cast<int>(par->codec_id), input.fileIndex,
+                                 input.streamIndex, typeName.c_str()));
+  int result = AVERROR(EINVAL);
+  if (input.decoder) {
+    std::lock_guard<std::mutex> guard(CodecLock());
+    result = ff.avcodec_open2(input.decoder, codec, nullptr);
   }
+  if (result < 0)
+    throw FFmpegException(Format("Error while opening codec for input stream #%d.%d (%s)",
+                                 input.fileIndex, input.streamIndex, typeName.c_str()));
+  openedDecoders_.push_back(&inputs_[input.fileIndex]->streams[input.streamIndex].decoder);
+  input.decoderOpened = true;
 }
 
 void TCustomFFmpeg::CopyMetadata() {

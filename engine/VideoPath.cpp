@@ -245,8 +245,41 @@ bool TCustomFFmpeg::ConfigureFilters(OutputStreamRecord &output, InputStreamReco
   return true;
 }
 
+// A picture whose size or format changed in the middle of the stream (as
+// damage or a new sequence header makes them) is scaled to what the stream
+// was set up for; null when that fails.
+AVFrame *TCustomFFmpeg::ConformPicture(OutputStreamRecord &output, AVFrame *frame) {
+  if (frame->width == output.inputWidth && frame->height == output.inputHeight &&
+      frame->format == output.inputFormat)
+    return frame;
+  const auto target = static_cast<AVPixelFormat>(output.inputFormat);
+  output.conformScaler.reset(ff.sws_getCachedContext(
+      output.conformScaler.release(), frame->width, frame->height,
+      static_cast<AVPixelFormat>(frame->format), output.inputWidth, output.inputHeight, target,
+      options_.swsFlags, nullptr, nullptr, nullptr));
+  if (!output.conformScaler) return nullptr;
+  if (!output.conformedFrame) output.conformedFrame.reset(ff.av_frame_alloc());
+  AVFrame *conformed = output.conformedFrame.get();
+  if (!conformed) return nullptr;
+  ff.av_frame_unref(conformed);
+  conformed->format = target;
+  conformed->width = output.inputWidth;
+  conformed->height = output.inputHeight;
+  if (ff.av_frame_get_buffer(conformed, 0) < 0 || ff.av_frame_copy_props(conformed, frame) < 0)
+    return nullptr;
+  ff.sws_scale(output.conformScaler.get(), frame->data, frame->linesize, 0, frame->height,
+               conformed->data, conformed->linesize);
+  return conformed;
+}
+
 void TCustomFFmpeg::EncodeVideo(OutputStreamRecord &output, InputStreamRecord &source,
-                                AVFrame *frame) {
+                                AVFrame *decoded) {
+  AVFrame *frame = ConformPicture(output, decoded);
+  if (!frame) {
+    if (options_.exitOnError) throw FFmpegException("Cannot get resampling context");
+    Log(0, "Cannot get resampling context");
+    return;
+  }
   if (!output.filterGraph) {
     EncodePicture(output, source, frame);
     return;
@@ -367,7 +400,8 @@ void TCustomFFmpeg::EncodePicture(OutputStreamRecord &output, InputStreamRecord 
     picture->interlaced_frame = frame->interlaced_frame;
     if (interlacedCoding)
       picture->top_field_first = o.topFieldFirst == -1 ? frame->top_field_first : o.topFieldFirst;
-    float quality = o.sameQuality ? source.quality : -1;
+    // -sameq hands on the decoder's picture quality when it reports one.
+    const float quality = o.sameQuality ? source.quality : -1;
     if (quality > 0)
       picture->quality = static_cast<int>(std::lround(quality * FF_QP2LAMBDA));
     else
@@ -384,12 +418,13 @@ void TCustomFFmpeg::EncodePicture(OutputStreamRecord &output, InputStreamRecord 
     // The preview shows the picture as encoded, with its encoder time stamp.
     if (preview) PreviewPicture(picture, enc, decodedPictures_);
     ff.av_frame_unref(picture);
+    ++output.syncPts;
+    ++output.frameNumber;
+    // The statistics line counts this picture and ends at its end.
     if (written > 0) {
       frameSize = static_cast<int>(written);
       if (options_.vstatsFileName) WriteVideoStats(output, frameSize);
     }
-    ++output.syncPts;
-    ++output.frameNumber;
   }
 }
 

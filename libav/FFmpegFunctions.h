@@ -83,7 +83,7 @@
   X(av_interleaved_write_frame) X(av_write_frame) X(av_write_trailer)                 \
   X(av_dump_format) X(av_pkt_dump_log2) X(av_sdp_create) X(av_filename_number_test)   \
   X(av_guess_frame_rate) X(av_guess_sample_aspect_ratio) X(av_stream_get_end_pts)     \
-  X(av_stream_get_codec_timebase)                                                     \
+  X(av_stream_get_codec_timebase) X(av_stream_new_side_data)                          \
   X(avio_alloc_context) X(avio_context_free) X(avio_open2) X(avio_closep)             \
   X(avio_size) X(avio_seek) X(avio_feof) X(avio_flush) X(avio_read) X(avio_write)     \
   X(avio_enum_protocols) X(avio_find_protocol_name) X(avformat_network_init)

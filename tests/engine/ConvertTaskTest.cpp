@@ -1,5 +1,6 @@
 // velmora-convert runs one task: it converts, joins with -join, prints the
-// report line as progress, and its exit status says whether the task ended.
+// report line as progress, and its exit status says whether the task ended
+// with an output.
 #include <gtest/gtest.h>
 
 #include "EngineTestSupport.h"
@@ -28,6 +29,13 @@ TEST(ConvertTask, JoinsTwoSourcesAndReportsProgress) {
   const std::string missing = dir.file("missing.mpg");
   EXPECT_NE(test::RunProgram({VELMORA_CONVERT, "-i", missing, dir.file("x.mkv")}, &text), 0);
   EXPECT_EQ(text, missing + ": no such file or directory\n");
+
+  // A run that wrote nothing did not end well.
+  EXPECT_EQ(test::RunProgram({VELMORA_CONVERT, "-i", dir.file("a.mpg"), "-ss", "100", "-vcodec",
+                              "copy", "-acodec", "copy", dir.file("empty.mkv")},
+                             &text),
+            1);
+  EXPECT_NE(text.find("Output file is empty, nothing was encoded\n"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 // and pad, filters, frame-rate synchronisation, frame limits, two passes).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +14,7 @@
 #include "DecodedMedia.h"
 #include "EngineTestSupport.h"
 #include "libav/FFmpegLoader.h"
+#include "libav/LibraryPtr.h"
 #include "support/TestSupport.h"
 
 namespace velmora {
@@ -23,6 +26,58 @@ using test::DecodedStream;
 using test::Ffmpeg;
 using test::RunTask;
 using test::TaskResult;
+
+// Replaces one library slot for the lifetime of the object.
+template <typename Slot>
+class SlotReplacement {
+ public:
+  SlotReplacement(Slot &slot, Slot replacement) : slot_(slot), saved_(slot) { slot = replacement; }
+  ~SlotReplacement() { slot_ = saved_; }
+  SlotReplacement(const SlotReplacement &) = delete;
+  SlotReplacement &operator=(const SlotReplacement &) = delete;
+
+ private:
+  Slot &slot_;
+  Slot saved_;
+};
+
+// Every decoded audio frame stays shared with a second reference, beside a
+// copy of its first plane taken as it left the decoder.
+struct SharedFrames {
+  decltype(ff.avcodec_receive_frame) receive = nullptr;
+  std::vector<FramePtr> references;
+  std::vector<std::vector<std::uint8_t>> copies;
+};
+SharedFrames g_shared;
+
+int ReceiveSharedFrame(AVCodecContext *decoder, AVFrame *frame) {
+  const int result = g_shared.receive(decoder, frame);
+  if (result >= 0 && decoder->codec_type == AVMEDIA_TYPE_AUDIO) {
+    FramePtr reference(ff.av_frame_alloc());
+    if (reference) ff.av_frame_ref(reference.get(), frame);
+    g_shared.references.push_back(std::move(reference));
+    const auto format = static_cast<AVSampleFormat>(frame->format);
+    const int channels = ff.av_sample_fmt_is_planar(format) ? 1 : frame->ch_layout.nb_channels;
+    const std::size_t bytes = static_cast<std::size_t>(frame->nb_samples) * channels *
+                              ff.av_get_bytes_per_sample(format);
+    g_shared.copies.emplace_back(frame->extended_data[0], frame->extended_data[0] + bytes);
+  }
+  return result;
+}
+
+// Counts the writes into audio FIFOs and lets the one numbered `failing`
+// fail as a failed allocation would.
+struct FifoWrites {
+  decltype(ff.av_audio_fifo_write) write = nullptr;
+  int count = 0;
+  int failing = 0;
+};
+FifoWrites g_fifoWrites;
+
+int CountedFifoWrite(AVAudioFifo *fifo, void **data, int samples) {
+  if (++g_fifoWrites.count == g_fifoWrites.failing) return AVERROR(ENOMEM);
+  return g_fifoWrites.write(fifo, data, samples);
+}
 
 class EncodePathTest : public ::testing::Test {
  protected:
@@ -105,6 +160,73 @@ TEST_F(EncodePathTest, Volume512DoublesTheAmplitude) {
   const double loud = Decode(File("loud.wav")).Find(AVMEDIA_TYPE_AUDIO)->peak;
   const double plain = Decode(File("plain.wav")).Find(AVMEDIA_TYPE_AUDIO)->peak;
   EXPECT_NEAR(loud / plain, 2.0, 0.01);
+}
+
+// The volume step changes the frame it hands on, never a buffer the decoder
+// still shares.
+TEST_F(EncodePathTest, VolumeLeavesSharedDecodedFramesAlone) {
+  const std::string in = Tone("shared.wav", 44100, 1, 0.5);
+  g_shared = {ff.avcodec_receive_frame, {}, {}};
+  {
+    const SlotReplacement receive(ff.avcodec_receive_frame, &ReceiveSharedFrame);
+    Run({"-i", in, "-vol", "512", "-acodec", "pcm_s16le", File("loud.wav")});
+  }
+  ASSERT_FALSE(g_shared.references.empty());
+  for (std::size_t i = 0; i < g_shared.references.size(); ++i) {
+    const std::uint8_t *data = g_shared.references[i]->extended_data[0];
+    EXPECT_TRUE(std::equal(g_shared.copies[i].begin(), g_shared.copies[i].end(), data))
+        << "frame " << i << " was changed";
+  }
+  g_shared = {};
+  // The output is still made louder.
+  EXPECT_NEAR(Decode(File("loud.wav")).Find(AVMEDIA_TYPE_AUDIO)->peak /
+                  Decode(in).Find(AVMEDIA_TYPE_AUDIO)->peak,
+              2.0, 0.01);
+}
+
+// Audio that cannot be appended to the FIFO ends the run with an error
+// instead of being lost without a word: here the last append, the samples
+// the resampler still held (44.1 to 48 kHz) or the silence that fills the
+// last MP2 frame.
+TEST_F(EncodePathTest, AFailedFifoWriteEndsTheRun) {
+  const std::string in = Tone("fifo.wav", 44100, 1, 1.0);
+  const std::vector<std::vector<std::string>> cases = {
+      {"-ar", "48000", "-acodec", "pcm_s16le", File("fifo48.wav")},
+      {"-acodec", "mp2", File("fifo.mp2")},
+  };
+  for (const std::vector<std::string> &options : cases) {
+    SCOPED_TRACE(options.back());
+    std::vector<std::string> args = {"-i", in};
+    args.insert(args.end(), options.begin(), options.end());
+    g_fifoWrites = {ff.av_audio_fifo_write, 0, 0};
+    const SlotReplacement write(ff.av_audio_fifo_write, &CountedFifoWrite);
+    Run(args);
+    const int writes = g_fifoWrites.count;
+    g_fifoWrites = {g_fifoWrites.write, 0, writes};
+    const TaskResult failed = RunTask(args);
+    EXPECT_FALSE(failed.finished);
+    EXPECT_EQ(failed.error, "av_fifo_realloc2() failed");
+  }
+}
+
+// -target dv takes 44.1 kHz sound: the resampled audio keeps pace with its
+// time stamps, so every DV frame finds its samples.
+TEST_F(EncodePathTest, DvTargetsTakeA44100HzSource) {
+  const std::string in = File("dv-source.avi");
+  Ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=25:duration=20", "-f", "lavfi", "-i",
+          "sine=frequency=440:sample_rate=44100:duration=20", "-c:v", "mpeg4", "-c:a",
+          "pcm_s16le", in});
+  for (const char *target : {"pal-dv", "ntsc-dv"}) {
+    SCOPED_TRACE(target);
+    const std::string out = File(std::string(target) + ".dv");
+    test::LibraryLog libraryLog(AV_LOG_ERROR);
+    Run({"-i", in, "-target", target, out});
+    EXPECT_EQ(libraryLog.Count("Can't process DV frame"), 0);
+    const test::MediaSummary summary = test::Summarize(out, false);
+    ASSERT_NE(summary.Find(AVMEDIA_TYPE_AUDIO), nullptr);
+    EXPECT_NEAR(summary.Find(AVMEDIA_TYPE_VIDEO)->end, 20.0, 0.1);
+    EXPECT_NEAR(summary.Find(AVMEDIA_TYPE_AUDIO)->end, 20.0, 0.1);
+  }
 }
 
 TEST_F(EncodePathTest, Async1FillsALateAudioStartWithSilence) {
@@ -282,6 +404,35 @@ TEST_F(EncodePathTest, FrameRateAndFrameLimit) {
   EXPECT_EQ(Decode(File("hundred.avi")).Find(AVMEDIA_TYPE_VIDEO)->frames, 100);
 }
 
+// Today's decoders report no picture quality: -sameq then leaves the
+// encoder at its default quality instead of the finest quantiser.
+TEST_F(EncodePathTest, SameQualityWithoutADecoderQualityKeepsTheEncodersDefault) {
+  const std::string in = Picture("sameq.mkv", "160x120", 1.0);
+  Run({"-i", in, "-vcodec", "mpeg4", File("default.avi")});
+  Run({"-i", in, "-sameq", "-vcodec", "mpeg4", File("sameq.avi")});
+  EXPECT_EQ(std::filesystem::file_size(File("sameq.avi")),
+            std::filesystem::file_size(File("default.avi")));
+}
+
+// One statistics line per encoded picture, numbered from 1, each with the
+// time at the end of its picture.
+TEST_F(EncodePathTest, StatisticsLinesCountPicturesFromOne) {
+  const std::string in = Picture("vstats.mkv", "96x64", 0.4);
+  const std::string stats = File("vstats.log");
+  Run({"-i", in, "-vstats_file", stats, "-vcodec", "mpeg4", File("vstats.avi")});
+  std::ifstream file(stats);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(file, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 10u);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    char frame[32], time[32];
+    std::snprintf(frame, sizeof frame, "frame= %5d ", static_cast<int>(i + 1));
+    std::snprintf(time, sizeof time, " time= %0.3f ", (i + 1) * 0.04);
+    EXPECT_EQ(lines[i].rfind(frame, 0), 0u) << lines[i];
+    EXPECT_NE(lines[i].find(time), std::string::npos) << lines[i];
+  }
+}
+
 TEST_F(EncodePathTest, TwoPassesWriteThenReadTheStatistics) {
   const std::string in = Picture("twopass.mkv", "96x64", 1.0);
   const std::string log = File("stats");
@@ -298,6 +449,35 @@ TEST_F(EncodePathTest, TwoPassesWriteThenReadTheStatistics) {
   EXPECT_EQ(video->frames, 25);
 }
 
+// ---- subtitles ----
+
+// Text subtitles into a container whose own subtitle codec is another text
+// codec: encoded with the styles of their decoder and their display times;
+// into a picture codec: refused.
+TEST_F(EncodePathTest, TextSubtitlesTakeTheContainersSubtitleCodec) {
+  const std::string srt = File("events.srt");
+  std::ofstream(srt) << "1\n00:00:00,500 --> 00:00:01,500\nHello\n\n"
+                        "2\n00:00:02,000 --> 00:00:03,000\nWorld\n";
+  const std::string in = File("subtitled.mkv");
+  Ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=96x64:rate=25:duration=3", "-i", srt, "-map", "0",
+          "-map", "1", "-c:v", "ffv1", "-c:s", "srt", in});
+  const std::string out = File("styled.mkv");
+  Run({"-i", in, "-vcodec", "copy", out});
+  const test::MediaSummary summary = test::Summarize(out, false);
+  const test::StreamSummary *subtitles = summary.Find(AVMEDIA_TYPE_SUBTITLE);
+  ASSERT_NE(subtitles, nullptr);
+  EXPECT_EQ(subtitles->codec, "ass");
+  EXPECT_EQ(subtitles->packets, 2);
+  EXPECT_NEAR(subtitles->start, 0.5, 0.01);
+  EXPECT_NEAR(subtitles->end, 3.0, 0.01);
+
+  const TaskResult pictures =
+      RunTask({"-i", in, "-vcodec", "copy", "-scodec", "dvdsub", File("pictures.mkv")});
+  EXPECT_FALSE(pictures.finished);
+  EXPECT_EQ(pictures.error,
+            "Subtitle encoding currently only possible from text to text or bitmap to bitmap");
+}
+
 TEST_F(EncodePathTest, ACodecTagTheContainerCannotStoreIsDropped) {
   const std::string in = Picture("tag.mkv", "96x64", 0.4);
   const TaskResult mp4 = Run({"-i", in, "-vcodec", "mpeg4", "-vtag", "DX50", File("tag.mp4")});
@@ -307,6 +487,14 @@ TEST_F(EncodePathTest, ACodecTagTheContainerCannotStoreIsDropped) {
   const TaskResult avi = Run({"-i", in, "-vcodec", "mpeg4", "-vtag", "DX50", File("tag.avi")});
   EXPECT_FALSE(avi.Logged("cannot be stored"));
   EXPECT_EQ(Decode(File("tag.avi")).Find(AVMEDIA_TYPE_VIDEO)->codecTag, MKTAG('D', 'X', '5', '0'));
+  // A copied stream follows the same rule.
+  const TaskResult copied =
+      Run({"-i", File("tag.avi"), "-vcodec", "copy", "-vtag", "DX50", File("copy.mp4")});
+  EXPECT_TRUE(copied.Logged("Codec tag DX50 cannot be stored in mp4"));
+  const DecodedMedia copy = Decode(File("copy.mp4"));
+  ASSERT_NE(copy.Find(AVMEDIA_TYPE_VIDEO), nullptr);
+  EXPECT_EQ(copy.Find(AVMEDIA_TYPE_VIDEO)->frames, 10);
+  EXPECT_EQ(copy.Find(AVMEDIA_TYPE_VIDEO)->codecTag, MKTAG('m', 'p', '4', 'v'));
 }
 
 }  // namespace

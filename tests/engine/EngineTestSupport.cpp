@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdarg>
+#include <cstdio>
+#include <mutex>
+
 #include "engine/CommandTask.h"
 #include "libav/FFmpegException.h"
 #include "libav/FFmpegLoader.h"
@@ -76,6 +80,54 @@ MediaSummary Summarize(const std::string &file, bool decode) {
   ff.av_packet_free(&packet);
   ff.avformat_close_input(&context);
   return summary;
+}
+
+namespace {
+
+std::mutex g_libraryLogMutex;
+std::vector<std::pair<int, std::string>> g_libraryLog;
+
+void CollectLibraryLog(void *, int level, const char *format, va_list args) {
+  if (level > ff.av_log_get_level()) return;
+  char piece[2048];
+  std::vsnprintf(piece, sizeof piece, format, args);
+  std::lock_guard<std::mutex> guard(g_libraryLogMutex);
+  g_libraryLog.emplace_back(level, piece);
+}
+
+}  // namespace
+
+LibraryLog::LibraryLog(int level) : savedLevel_(ff.av_log_get_level()) {
+  {
+    std::lock_guard<std::mutex> guard(g_libraryLogMutex);
+    g_libraryLog.clear();
+  }
+  ff.av_log_set_level(level);
+  ff.av_log_set_callback(CollectLibraryLog);
+}
+
+LibraryLog::~LibraryLog() {
+  ff.av_log_set_callback(ff.av_log_default_callback);
+  ff.av_log_set_level(savedLevel_);
+}
+
+std::vector<std::pair<int, std::string>> LibraryLog::Pieces() const {
+  std::lock_guard<std::mutex> guard(g_libraryLogMutex);
+  return g_libraryLog;
+}
+
+std::string LibraryLog::Text() const {
+  std::string text;
+  for (const auto &[level, piece] : Pieces()) text += piece;
+  return text;
+}
+
+int LibraryLog::Count(const std::string &part) const {
+  const std::string text = Text();
+  int count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+    ++count;
+  return count;
 }
 
 bool TaskResult::Logged(const std::string &part) const {

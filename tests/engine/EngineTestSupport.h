@@ -54,6 +54,25 @@ struct TaskResult {
 TaskResult RunTask(TCustomFFmpeg &engine, const std::vector<std::string> &args, bool join = false);
 TaskResult RunTask(const std::vector<std::string> &args, bool join = false);
 
+// Collects what the library logs at `level` and more important levels while
+// it lives (one at a time), then restores the library's own log handling.
+class LibraryLog {
+ public:
+  explicit LibraryLog(int level = AV_LOG_INFO);
+  ~LibraryLog();
+  LibraryLog(const LibraryLog &) = delete;
+  LibraryLog &operator=(const LibraryLog &) = delete;
+  // Every piece logged, with its level, in order.
+  std::vector<std::pair<int, std::string>> Pieces() const;
+  // All pieces joined: the library often builds one line from several.
+  std::string Text() const;
+  // How often `part` occurs in the text.
+  int Count(const std::string &part) const;
+
+ private:
+  int savedLevel_;
+};
+
 // Small generated clips: lavfi test picture and tone, `seconds` long. ClipArgs
 // are the ffmpeg tool's arguments without the output file.
 std::vector<std::string> ClipArgs(double seconds, const std::vector<std::string> &codecArgs,

@@ -3,13 +3,12 @@
 // muxers and encoders.
 #include <gtest/gtest.h>
 
-#include <cstdarg>
-#include <cstdio>
-#include <mutex>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "EngineTestSupport.h"
 #include "engine/CustomFFmpeg.h"
 #include "libav/FFmpegLoader.h"
 #include "support/TestSupport.h"
@@ -17,22 +16,10 @@
 namespace velmora {
 namespace {
 
-// Lines the library logs while a test runs.
-std::mutex g_logMutex;
-std::vector<std::pair<int, std::string>> g_libraryLog;
-
-void CaptureLibraryLog(void *, int level, const char *format, va_list args) {
-  char line[1024];
-  std::vsnprintf(line, sizeof line, format, args);
-  std::lock_guard<std::mutex> guard(g_logMutex);
-  g_libraryLog.emplace_back(level, line);
-}
-
 // The engine's refusal lines; the library adds its own reasons beside them.
-std::vector<std::string> InvalidValueLines() {
-  std::lock_guard<std::mutex> guard(g_logMutex);
+std::vector<std::string> InvalidValueLines(const test::LibraryLog &libraryLog) {
   std::vector<std::string> lines;
-  for (const auto &[level, text] : g_libraryLog)
+  for (const auto &[level, text] : libraryLog.Pieces())
     if (level == AV_LOG_ERROR && text.rfind("Invalid value", 0) == 0) lines.push_back(text);
   return lines;
 }
@@ -47,18 +34,15 @@ class GenericOptionsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::LoadSystemLibraries();
-    {
-      std::lock_guard<std::mutex> guard(g_logMutex);
-      g_libraryLog.clear();
-    }
-    ff.av_log_set_callback(CaptureLibraryLog);
+    libraryLog = std::make_unique<test::LibraryLog>(AV_LOG_ERROR);
     engine.CreateOptionContexts();
     engine.OnLog = [this](int level, const std::string &text) { log.emplace_back(level, text); };
   }
-  void TearDown() override { ff.av_log_set_callback(ff.av_log_default_callback); }
+  void TearDown() override { libraryLog.reset(); }
 
   AVCodecContext *Codec(AVMediaType type) { return engine.CodecTemplate(type); }
 
+  std::unique_ptr<test::LibraryLog> libraryLog;
   TCustomFFmpeg engine;
   std::vector<std::pair<int, std::string>> log;
 };
@@ -74,8 +58,9 @@ TEST_F(GenericOptionsTest, NamesReachTheTemplatesOfTheirTypes) {
     std::int64_t video, audio, subtitle;
   };
   const Case cases[] = {
-      // Video and audio option: every template but the subtitle one.
-      {"b", "800000", "b", "b", 800000, 800000, defaultRate},
+      // The video bit rate of the older generation: the video template only,
+      // although today's library flags "b" for audio too.
+      {"b", "800000", "b", "b", 800000, defaultRate, defaultRate},
       // The audio alias of the bit rate.
       {"ab", "64000", "ab", "b", defaultRate, 64000, defaultRate},
       // A type letter before a codec option: that option of that template only.
@@ -92,6 +77,52 @@ TEST_F(GenericOptionsTest, NamesReachTheTemplatesOfTheirTypes) {
     EXPECT_EQ(IntOption(fresh.CodecTemplate(AVMEDIA_TYPE_AUDIO), c.field), c.audio);
     EXPECT_EQ(IntOption(fresh.CodecTemplate(AVMEDIA_TYPE_SUBTITLE), c.field), c.subtitle);
   }
+}
+
+// -b is the video bit rate beside -ab, in either order.
+TEST_F(GenericOptionsTest, VideoBitRateLeavesTheAudioBitRateAlone) {
+  ASSERT_TRUE(engine.SetGenericOption("ab", "64000"));
+  ASSERT_TRUE(engine.SetGenericOption("b", "100000"));
+  EXPECT_EQ(IntOption(Codec(AVMEDIA_TYPE_AUDIO), "b"), 64000);
+  EXPECT_EQ(IntOption(Codec(AVMEDIA_TYPE_VIDEO), "b"), 100000);
+
+  CodecContextPtr video(ff.avcodec_alloc_context3(nullptr));
+  CodecContextPtr audio(ff.avcodec_alloc_context3(nullptr));
+  engine.ApplyGenericOptions(video.get(), Codec(AVMEDIA_TYPE_VIDEO),
+                             AV_OPT_FLAG_VIDEO_PARAM | AV_OPT_FLAG_ENCODING_PARAM);
+  engine.ApplyGenericOptions(audio.get(), Codec(AVMEDIA_TYPE_AUDIO),
+                             AV_OPT_FLAG_AUDIO_PARAM | AV_OPT_FLAG_ENCODING_PARAM);
+  EXPECT_EQ(video->bit_rate, 100000);
+  EXPECT_EQ(audio->bit_rate, 64000);
+}
+
+// The same through a whole run: the audio of the output has the bit rate
+// -ab gave, or the encoder's own when only -b is given.
+TEST_F(GenericOptionsTest, VideoBitRateDoesNotReachTheAudioEncoder) {
+  test::TempDir dir;
+  const std::string input = dir.file("in.avi");
+  test::MakeClip(input, 1, {"-c:v", "mpeg4", "-c:a", "pcm_s16le"});
+  auto audioBitRate = [&](const std::vector<std::string> &options) {
+    const std::string output = dir.file("out.mpg");
+    std::vector<std::string> args = {"-i", input, "-vcodec", "mpeg1video", "-acodec", "mp2"};
+    args.insert(args.end(), options.begin(), options.end());
+    args.push_back(output);
+    const test::TaskResult result = test::RunTask(args);
+    EXPECT_TRUE(result.finished) << result.error;
+    AVFormatContext *context = nullptr;
+    std::int64_t bitRate = -1;
+    if (ff.avformat_open_input(&context, output.c_str(), nullptr, nullptr) >= 0 &&
+        ff.avformat_find_stream_info(context, nullptr) >= 0) {
+      for (unsigned i = 0; i < context->nb_streams; ++i)
+        if (context->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+          bitRate = context->streams[i]->codecpar->bit_rate;
+    }
+    ff.avformat_close_input(&context);
+    return bitRate;
+  };
+  EXPECT_EQ(audioBitRate({"-ab", "64000", "-b", "300000"}), 64000);
+  EXPECT_EQ(audioBitRate({"-b", "300000", "-ab", "64000"}), 64000);
+  EXPECT_EQ(audioBitRate({"-b", "300000"}), audioBitRate({}));
 }
 
 TEST_F(GenericOptionsTest, ContainerAndScalerOptions) {
@@ -112,13 +143,13 @@ TEST_F(GenericOptionsTest, UnknownOrEmptyNamesAreDroppedSilently) {
   EXPECT_TRUE(engine.GenericOptionNames().empty());
   EXPECT_TRUE(engine.PrivateFormatOptions().empty());
   EXPECT_TRUE(engine.PrivateCodecOptions().empty());
-  EXPECT_TRUE(InvalidValueLines().empty());
+  EXPECT_TRUE(InvalidValueLines(*libraryLog).empty());
 }
 
 TEST_F(GenericOptionsTest, RefusedValueIsLoggedByTheLibrary) {
   EXPECT_FALSE(engine.SetGenericOption("b", "fast"));
   EXPECT_FALSE(engine.SetGenericOption("muxrate", "fast"));  // a private muxer option
-  EXPECT_EQ(InvalidValueLines(),
+  EXPECT_EQ(InvalidValueLines(*libraryLog),
             (std::vector<std::string>{"Invalid value \"fast\" for option \"b\"\n",
                                       "Invalid value \"fast\" for option \"muxrate\"\n"}));
   EXPECT_TRUE(engine.GenericOptionNames().empty());

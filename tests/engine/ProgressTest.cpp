@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
+#include <stdexcept>
 
 #include "EngineTestSupport.h"
 #include "libav/FFmpegLoader.h"
@@ -83,6 +85,43 @@ TEST_F(ProgressTest, ReportsAreSpacedByTheIntervalAndEndWithTheLast) {
   EXPECT_EQ(last.quality, -1.0f);  // copied pictures have no quantiser
   EXPECT_NEAR(last.durationMs, 2000, 60);
   EXPECT_EQ(last.size, static_cast<std::int64_t>(std::filesystem::file_size(output)));
+}
+
+// The clock of a re-encoded video includes its last frame: a 4-second
+// source reports 4.00 s at the end, not one frame less.
+TEST_F(ProgressTest, AReencodedVideoReportsItsWholeDuration) {
+  const std::string input = dir.file("clip.avi");
+  test::MakeClip(input, 4, {"-an", "-c:v", "mpeg4"});
+  const std::vector<Report> reports =
+      Run({"-i", input, "-vcodec", "mpeg4", dir.file("out.avi")}, 1000000000);
+  ASSERT_FALSE(reports.empty());
+  EXPECT_EQ(reports.back().frame, 100);
+  EXPECT_EQ(reports.back().durationMs, 4000);
+}
+
+// Whatever a receiver throws ends the run with an error of the engine's
+// kind, never the process.
+TEST_F(ProgressTest, AnExceptionFromAReceiverEndsTheRunWithAnError) {
+  const std::string input = dir.file("clip.mpg");
+  test::MakeClip(input, 1, {"-c:v", "mpeg2video", "-c:a", "mp2", "-f", "mpeg"});
+  struct Case {
+    std::function<void()> raise;
+    std::string message;
+  };
+  const Case cases[] = {
+      {[] { throw 42; }, "The run was ended by an exception of unknown type"},
+      {[] { throw std::runtime_error("receiver failed"); }, "receiver failed"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.message);
+    TCustomFFmpeg engine;
+    engine.OnProgress = [&](int, int, int, float, float, std::int64_t, int) { c.raise(); };
+    const test::TaskResult result = test::RunTask(
+        engine, {"-i", input, "-vcodec", "copy", "-acodec", "copy", dir.file("out.mkv")});
+    EXPECT_TRUE(result.opened);
+    EXPECT_FALSE(result.finished);
+    EXPECT_EQ(result.error, c.message);
+  }
 }
 
 // A stop request ends the loop at its next turn; the trailer and the last

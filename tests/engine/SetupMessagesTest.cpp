@@ -60,6 +60,9 @@ TEST_F(SetupMessagesTest, RefusedTasksSayWhyAndLeaveNoEmptyOutput) {
        "new_video_stream fail: Invalid encoder type 'aac'", {}},
       {{}, {"-vn", "-an"}, "out.mkv", "Output file #0 does not contain any stream", {}},
       {{"-acodec", "nosuch"}, copy, "out.mkv", "Unknown decoder 'nosuch'", {}},
+      // Runs that write nothing: everything before the start, or no frame allowed.
+      {{}, with({"-ss", "100"}), "out.mkv", "Output file is empty, nothing was encoded", {}},
+      {{}, with({"-vframes", "0"}), "out.mpg", "Output file is empty, nothing was encoded", {}},
       // An encoder that refuses its parameters (MP2 takes at most two channels).
       {{}, {"-vn", "-ac", "8", "-acodec", "mp2"}, "out.mp2",
        "Error while opening codec for output stream #0.0 (Audio) - maybe incorrect parameters "
