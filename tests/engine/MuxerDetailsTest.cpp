@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -41,28 +42,19 @@ int VideoBufferBound(const std::string &file) {
   return 0;
 }
 
-// The container-level tags of a file.
-struct FileTags {
-  std::vector<std::pair<std::string, std::string>> tags;
-  std::string Tag(const std::string &key) const {
-    for (const auto &[name, value] : tags)
-      if (name == key) return value;
-    return "";
-  }
-};
-
-FileTags ReadTags(const std::string &file) {
-  FileTags result;
+// The container-level tags of a file, by name.
+std::map<std::string, std::string> ReadTags(const std::string &file) {
+  std::map<std::string, std::string> tags;
   AVFormatContext *context = nullptr;
   if (ff.avformat_open_input(&context, file.c_str(), nullptr, nullptr) < 0) {
     ADD_FAILURE() << "cannot open " << file;
-    return result;
+    return tags;
   }
   const AVDictionaryEntry *entry = nullptr;
   while ((entry = ff.av_dict_get(context->metadata, "", entry, AV_DICT_IGNORE_SUFFIX)))
-    result.tags.emplace_back(entry->key, entry->value);
+    tags[entry->key] = entry->value;
   ff.avformat_close_input(&context);
-  return result;
+  return tags;
 }
 
 class MuxerDetailsTest : public ::testing::Test {
@@ -132,15 +124,14 @@ TEST_F(MuxerDetailsTest, AuthorAndYearTagsTakeTheContainersNames) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.output);
-    const FileTags tags =
-        ReadTags(Run(c.output, {"-metadata", "author=Alice", "-metadata", "year=2001"}));
-    EXPECT_EQ(tags.Tag(c.authorKey), "Alice");
-    EXPECT_EQ(tags.Tag(c.yearKey), "2001");
+    auto tags = ReadTags(Run(c.output, {"-metadata", "author=Alice", "-metadata", "year=2001"}));
+    EXPECT_EQ(tags[c.authorKey], "Alice");
+    EXPECT_EQ(tags[c.yearKey], "2001");
   }
   // A tag given under the container's name wins over the older one.
-  const FileTags both = ReadTags(Run(
-      "both.avi", {"-metadata", "author=Alice", "-metadata", "artist=Bob", "-an"}));
-  EXPECT_EQ(both.Tag("artist"), "Bob");
+  auto both = ReadTags(
+      Run("both.avi", {"-metadata", "author=Alice", "-metadata", "artist=Bob", "-an"}));
+  EXPECT_EQ(both["artist"], "Bob");
 }
 
 }  // namespace
