@@ -99,6 +99,8 @@ class TFFmpeg : public TCustomFFmpeg {
  private:
   TAVProbe probe_;
   void FailStart(const std::string &message);
+  // The run ends with an error: its message logged and kept for OnTerminate.
+  void Fail(const std::string &message);
   void RunWorker(TConvertPriority priority, std::shared_future<void> go);
 
   std::atomic<bool> running_{false};

@@ -39,12 +39,7 @@ void TFFmpeg::FailStart(const std::string &message) {
   // again: a refused start may run under the component's event lock, and
   // closing files there could log through the library, which takes the
   // registry lock, the reverse of the order in which log lines are delivered.
-  Log(-1, message);
-  {
-    std::lock_guard<std::mutex> guard(messageLock_);
-    exceptionMessage_ = message;
-  }
-  exception_ = true;
+  Fail(message);
   Terminated();
 }
 
@@ -89,18 +84,24 @@ void TFFmpeg::RunWorker(TConvertPriority priority, std::shared_future<void> go) 
   Run();
 }
 
+void TFFmpeg::Fail(const std::string &message) {
+  Log(-1, message);
+  {
+    std::lock_guard<std::mutex> guard(messageLock_);
+    exceptionMessage_ = message;
+  }
+  exception_ = true;
+}
+
 void TFFmpeg::Run() {
   finishedRun_ = false;
   try {
     Transcode();
     finishedRun_ = Finished();
   } catch (const std::exception &e) {
-    Log(-1, e.what());
-    {
-      std::lock_guard<std::mutex> guard(messageLock_);
-      exceptionMessage_ = e.what();
-    }
-    exception_ = true;
+    Fail(e.what());
+  } catch (...) {
+    Fail("The run was ended by an exception of unknown type");
   }
   CloseOpenedCodecs();
   ClearEngine();

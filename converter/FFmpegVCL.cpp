@@ -284,17 +284,36 @@ void TCustomFFmpegVCL::HandleProgress(TFFmpeg &task, int frameNumber, int fps,
   TMainThread::NotifyWaiters();
 }
 
+void TCustomFFmpegVCL::FireTerminate(int index, bool finished, bool exception,
+                                     const std::string &message) {
+  if (!OnTerminate) return;
+  // The end of a task is counted whatever its handler does; what the handler
+  // throws is said in the log instead of ending the task's thread.
+  std::string failure;
+  try {
+    OnTerminate(index, finished, exception, message);
+    return;
+  } catch (const std::exception &e) {
+    failure = e.what();
+  } catch (...) {
+    failure = "an exception of unknown type";
+  }
+  try {
+    if (OnLog) OnLog(index, llError, "Error occurs OnTerminate: " + failure);
+  } catch (...) {
+  }
+}
+
 void TCustomFFmpegVCL::HandleTerminate(TFFmpeg &task) {
   const ScopeExit wakeWaiters([] { TMainThread::NotifyWaiters(); });
   std::lock_guard<TEventLock> guard(eventLock_);
-  if (OnTerminate)
-    OnTerminate(task.Index, task.FinishedRun(), task.ExceptionRaised(), task.ExceptionMessage());
+  FireTerminate(task.Index, task.FinishedRun(), task.ExceptionRaised(), task.ExceptionMessage());
   ++finishedCount_;
   if (remainingToStart_ > 0) {
     if (threadMode_) StartNextTask();
   } else if (runActive_ && finishedCount_ >= runTaskCount_) {
     runActive_ = false;
-    if (OnTerminate) OnTerminate(-1, true, false, "");
+    FireTerminate(-1, true, false, "");
     ClearPendingLines();
   }
 }

@@ -127,6 +127,8 @@ class TCustomFFmpegVCL : public TLogLineTarget {
   // Tasks that have neither run nor been stopped.
   int TasksNotRun() const;
   void SetLastError(const std::string &text);
+  // OnTerminate, with what it throws caught and logged; the event lock is held.
+  void FireTerminate(int index, bool finished, bool exception, const std::string &message);
 
   mutable std::mutex errorLock_;
   std::string lastError_;

@@ -557,5 +557,26 @@ TEST_F(ConverterTest, AWaiterIsWokenByAProgressEvent) {
   events.WaitForRunEnd();
 }
 
+// What a terminate handler throws is logged; the run still ends with its
+// -1 event, and a task's thread survives it.
+TEST_F(ConverterTest, AThrowingTerminateHandlerEndsNothingButItsCall) {
+  AddCopyTasks(2);
+  EventLog events(component);
+  component.OnTerminate = [&, inner = component.OnTerminate](int i, bool f, bool e,
+                                                              const std::string &m) {
+    inner(i, f, e, m);
+    if (i == 0) throw 42;
+    if (i == 1) throw std::runtime_error("handler failed");
+  };
+  component.StartTasks(1);
+  events.WaitForRunEnd();
+  EXPECT_EQ(events.TerminateOrder(), (std::vector<int>{0, 1, -1}));
+  std::vector<std::string> said;
+  for (const auto &log : events.Logs())
+    if (log.message.rfind("Error occurs OnTerminate: ", 0) == 0) said.push_back(log.message);
+  EXPECT_EQ(said, (std::vector<std::string>{"Error occurs OnTerminate: an exception of unknown type",
+                                            "Error occurs OnTerminate: handler failed"}));
+}
+
 }  // namespace
 }  // namespace velmora
