@@ -112,9 +112,13 @@ TForm1::TForm1(TPlatform &platform, TRegistryStore &registry, std::string progra
   SourceConverter.OnLog = [this](int index, TLogLevel level, const std::string &message) {
     ConverterLog(index, level, message);
   };
+  ConnectMergeEvents();
 }
 
 TForm1::~TForm1() {
+  // Tasks stopped now end the merge without a join or a finishing action.
+  closing_ = true;
+  joinControl_.RequestStop();
   SetChangeListener(nullptr);
   for (TFFmpegVCL *converter : {&SourceConverter, &JoinConverter, &ProbeConverter}) {
     converter->RemoveAllTasks();

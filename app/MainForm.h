@@ -23,7 +23,9 @@
 #include <string>
 #include <vector>
 
+#include "app/AppendFile.h"
 #include "app/Controls.h"
+#include "app/MergeRun.h"
 #include "app/Platform.h"
 #include "app/RegistryStore.h"
 #include "converter/FFmpegVCL.h"
@@ -256,6 +258,9 @@ class TForm1 {
   std::string JoinedFileName;
   std::string FinalOutputPath;
   TSavedFinalSettings SavedFinalSettings;
+  // How the last merge ended; its Count grows by one when a merge is over
+  // (after its finishing action), so that a program can wait for it.
+  TMergeResult LastMerge;
 
   // ---- Converters (declared last: they go first, before the state their
   // handlers write) ---------------------------------------------------------
@@ -304,9 +309,35 @@ class TForm1 {
   void ClearHint();
 
   // ---- Merge commands -----------------------------------------------------
-  void btnStartClick();
+  void btnStartClick();  // start, or resume when paused
   void btnPauseClick();
-  void btnStopClick();
+  void btnStopClick();  // asks first
+
+  // ---- The merge's internal routines ---------------------------------------
+  // Builds one source converter task per listed source; false when the merge
+  // cannot start (the window is idle again and has said why).
+  bool Button14Click();
+  void Button26Click();  // joins the intermediates and starts the final encode
+  void Button27Click();  // deletes the intermediates of this merge
+  void Button28Click();  // intermediate settings; keeps the final values aside
+  void Button29Click();  // final settings, with the values kept aside
+  // Appends `source` onto `target`; on failure the caption becomes "Error".
+  TAppendResult AddToFile(const std::string &target, const std::string &source);
+  // The record of a source's intermediate file for this merge.
+  void RefreshIntermediateOptions(TOutputOptions &record) const;
+  // The final file's record, from the settings after the completions.
+  TOutputOptions FinalOutputOptions() const;
+  // The final file's extension and the settings the output type completes.
+  std::string FinalExtension() const;
+  void ApplyFinalCompletions();
+
+  // ---- The converters' events ----------------------------------------------
+  void SourceConverterProgress(int AIndex, int ACurrentDuration, int ATotalOutputDuration);
+  void SourceConverterTerminate(int AIndex, bool AFinished, bool AException,
+                                const std::string &AMessage);
+  void JoinConverterProgress(int AIndex, int ACurrentDuration);
+  void JoinConverterTerminate(int AIndex, bool AFinished, bool AException,
+                              const std::string &AMessage);
 
   // The converters' log lines, appended to mmoLog as "#" index "." level
   // ": " message; callable on any thread, never waits for the state lock.
@@ -359,6 +390,41 @@ class TForm1 {
   // Output presets.
   void FillQualityBoxes(int presetIndex);
 
+  // Merge steps.
+  // The quality boxes' selected texts into the settings.
+  void ReadQualityBoxes();
+  void ApplyAudioQualityBox();
+  // The final values kept aside go back into the settings.
+  void RestoreSavedFinalSettings();
+  void FreshStart();
+  void SetMergeCommands(bool start, bool pause, bool stop);
+  // What a merge locks, available again; the merge commands for idle.
+  void ReturnToIdle();
+  // Ends a merge that could not start or join: tasks and intermediates gone,
+  // idle, the reason in the log; the message to show after the lock is let go.
+  std::string AbandonMerge(const std::string &logLine, const std::string &message);
+  void MarkRows(const std::vector<std::string> &from, const std::string &to);
+  void SourcePhaseEnded();
+  // The end of a merge in its join phase (ended, failed or stopped).
+  void JoinPhaseEnded();
+  // The audio format every intermediate of this merge gets.
+  void ChooseMergeAudioFormat(const TSourceMedia &first);
+  // `path`, or with "(New_" and a number before its extension, so that what a
+  // merge writes is never a listed source, another intermediate of this
+  // merge or the final file; an existing file is reused only when
+  // `reuseExisting`.
+  std::string SafeOutputName(const std::string &path, bool reuseExisting) const;
+  // Why the final file is not what was asked for ("" when nothing failed).
+  std::string MergeFailure() const;
+  // The merge's result in the status bar and the log.
+  void ReportMergeResult(const std::string &message);
+  void RecordMergeEnd(TMergeOutcome outcome, const std::string &message,
+                      const TMergeCheckReport &check = {});
+  // Shown without the lock held.
+  void ShowMergeMessage(const std::string &message, bool error);
+  // Connects the converters' events to the merge's handlers.
+  void ConnectMergeEvents();
+
   TPlatform &platform_;
   TRegistryStore &registry_;
   std::string programFolder_;
@@ -373,6 +439,15 @@ class TForm1 {
   std::vector<std::string> pendingLog_;
   std::mutex listenerLock_;
   std::function<void()> listener_;
+
+  TMergeRun run_;             // what this merge keeps beside the named fields
+  TAppendControl joinControl_;  // pauses and stops the appends
+  std::atomic<bool> closing_{false};  // the window goes: events change nothing
+  // While a merge's run of each converter is on. Other events (a task made
+  // when a file was added, ending as its row is removed) change nothing and
+  // must not wait for the lock, which their sender may hold.
+  std::atomic<bool> sourceRunActive_{false};
+  std::atomic<bool> joinRunActive_{false};
 };
 
 }  // namespace velmora
