@@ -211,6 +211,9 @@ constexpr AVCodecID kProgramStreamCodecs[] = {
     AV_CODEC_ID_MP2,        AV_CODEC_ID_MP3,        AV_CODEC_ID_AC3,
 };
 
+// No B-frames (an option line of the records' extra options text).
+constexpr const char *kIntermediateExtraOptions = "bf=0";
+
 bool ProgramStreamCarries(const std::string &encoderName) {
   if (encoderName.empty()) return false;
   const AVCodec *encoder = ff.avcodec_find_encoder_by_name(encoderName.c_str());
@@ -311,6 +314,10 @@ void TForm1::RefreshIntermediateOptions(TOutputOptions &record) const {
   // encode; applied to the intermediates too, a flip would undo itself.
   record.VideoFilters.clear();
   record.AudioVolume = -1;
+  // Pictures in the order they are shown: the joined stream carries few
+  // time stamps, and pictures sent ahead of their turn would come out of
+  // the final encode a picture early.
+  record.ExtraOptions = kIntermediateExtraOptions;
   // One audio format throughout the joined file.
   if (run_.AudioChannels > 0) record.AudioChannels = run_.AudioChannels;
   if (run_.AudioSampleRate > 0) record.AudioSampleRate = run_.AudioSampleRate;
