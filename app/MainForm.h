@@ -400,8 +400,9 @@ class TForm1 {
   void SetMergeCommands(bool start, bool pause, bool stop);
   // What a merge locks, available again; the merge commands for idle.
   void ReturnToIdle();
-  // Ends a merge that could not start or join: tasks and intermediates gone,
-  // idle, the reason in the log; the message to show after the lock is let go.
+  // Ends a merge that could not start or join: intermediates gone, idle, the
+  // reason in the log and the status bar; returns the message to show, after
+  // which the caller records the end.
   std::string AbandonMerge(const std::string &logLine, const std::string &message);
   void MarkRows(const std::vector<std::string> &from, const std::string &to);
   void SourcePhaseEnded();

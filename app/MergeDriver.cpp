@@ -185,6 +185,7 @@ bool TForm1::Button14Click() {
   const auto abandon = [this](const std::string &logLine, const std::string &message) {
     SourceConverter.RemoveAllTasks();
     ShowMergeMessage(AbandonMerge(logLine, message), false);
+    RecordMergeEnd(TMergeOutcome::Failed, message);
     return false;
   };
   bool audioChosen = false;

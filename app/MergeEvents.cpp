@@ -174,6 +174,8 @@ void TForm1::Button26Click() {
     return;
   }
   ShowMergeMessage(message, false);
+  TChange change(*this);
+  RecordMergeEnd(TMergeOutcome::Failed, message);
 }
 
 void TForm1::JoinConverterProgress(int AIndex, int ACurrentDuration) {
@@ -284,7 +286,6 @@ std::string TForm1::AbandonMerge(const std::string &logLine, const std::string &
   Paused = kNo;
   ReturnToIdle();
   ReportMergeResult("合并失败：" + message);
-  RecordMergeEnd(TMergeOutcome::Failed, message);
   return message;
 }
 
