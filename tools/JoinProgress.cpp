@@ -57,11 +57,21 @@ std::string TMergeProgress::BarLine(const std::string &name, int percent, const 
 
 void TMergeProgress::Show(const TMergeView &view, const std::vector<std::string> &messages,
                           TClock::time_point now) {
+  if (!started_) {
+    started_ = true;
+    mergeStart_ = now;
+  }
   rows_.resize(view.Rows.size());
   for (std::size_t i = 0; i < view.Rows.size(); ++i) {
     const std::string &status = view.Rows[i].Status;
-    Track(rows_[i], status == kConverting || status == kPaused,
+    TTimes &times = rows_[i];
+    const bool wasStarted = times.Started;
+    Track(times, status == kConverting || status == kPaused,
           status == kFinished || status == kStopped, now);
+    // Sources are converted one after another, and a row reports only after
+    // a while: it started when the one before it ended.
+    if (!wasStarted && times.Started)
+      times.Start = i == 0 ? mergeStart_ : std::min(now, rows_[i - 1].Ended ? rows_[i - 1].End : now);
   }
   const bool joinEnded = joinSeen_ && !view.Joining;
   joinSeen_ = joinSeen_ || view.Joining;

@@ -26,7 +26,8 @@ class TMergeProgress {
   using TClock = std::chrono::steady_clock;
 
   TMergeProgress(std::FILE *out, bool terminal) : out_(out), terminal_(terminal) {}
-  // Prints `messages` and what changed since the last call.
+  // Prints `messages` and what changed since the last call; the first call
+  // marks the start of the merge.
   void Show(const TMergeView &view, const std::vector<std::string> &messages,
             TClock::time_point now = TClock::now());
   // The last line, below everything else.
@@ -46,6 +47,8 @@ class TMergeProgress {
 
   std::FILE *out_;
   bool terminal_;
+  bool started_ = false;
+  TClock::time_point mergeStart_{};
   std::vector<TTimes> rows_;
   TTimes join_;
   bool joinSeen_ = false;
