@@ -100,8 +100,8 @@ TAppendResult AppendFile(const std::string &target, const std::string &source,
     if (got < 0 && errno == EINTR) continue;
     if (got == 0) break;
     if (got < 0 || !WriteAll(out.get(), chunk.data(), static_cast<std::size_t>(got))) {
-      const TAppendResult result = Fail(error, (got < 0 ? "cannot read " + source
-                                                        : "cannot write " + target));
+      const TAppendResult result =
+          Fail(error, (got < 0 ? "cannot read " + source : "cannot write " + target));
       cutBack();
       return result;
     }

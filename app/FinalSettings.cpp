@@ -101,8 +101,8 @@ using TText = std::string TOutputSettings::*;
 
 enum class TWhen {
   Always,
-  IfEmpty,      // only when the field is empty ("AUTO" is not empty)
-  IfUnset,      // the audio bit rate only when it is -1
+  IfEmpty,  // only when the field is empty ("AUTO" is not empty)
+  IfUnset,  // the audio bit rate only when it is -1
   IfUnsetOrZero,
 };
 
@@ -134,17 +134,21 @@ const std::vector<C> k3gp = {{kAudioCodec, "libfaac", 0, W::Always},
                              {kSampleRate, "8000", 0, W::Always},
                              {nullptr, nullptr, 12000, W::IfUnsetOrZero}};
 std::vector<C> DiscTarget(const char *target) {
-  return {{kVideoCodec, "", 0, W::Always}, {kTarget, target, 0, W::Always},
+  return {{kVideoCodec, "", 0, W::Always},
+          {kTarget, target, 0, W::Always},
           {kTvNorm, "PAL", 0, W::IfEmpty}};
 }
 const std::vector<C> kVcd = DiscTarget("vcd");
 const std::vector<C> kSvcd = DiscTarget("svcd");
 const std::vector<C> kDvd = DiscTarget("dvd");
-const std::vector<C> kAsf = {{kVideoCodec, "msmpeg4", 0, W::IfEmpty}, {kFormat, "asf", 0, W::Always}};
+const std::vector<C> kAsf = {{kVideoCodec, "msmpeg4", 0, W::IfEmpty},
+                             {kFormat, "asf", 0, W::Always}};
 const std::vector<C> kRm = {{kVideoCodec, "rv10", 0, W::IfEmpty}};
 const std::vector<C> kDefaultVideo = {{kVideoCodec, "", 0, W::Always}};
-const std::vector<C> kDivx = {{kVideoCodec, "mpeg4", 0, W::Always}, {kVideoTag, "DX50", 0, W::Always}};
-const std::vector<C> kXvid = {{kVideoCodec, "mpeg4", 0, W::Always}, {kVideoTag, "XVID", 0, W::Always}};
+const std::vector<C> kDivx = {{kVideoCodec, "mpeg4", 0, W::Always},
+                              {kVideoTag, "DX50", 0, W::Always}};
+const std::vector<C> kXvid = {{kVideoCodec, "mpeg4", 0, W::Always},
+                              {kVideoTag, "XVID", 0, W::Always}};
 std::vector<C> DeviceMp4(const char *sampleRate) {
   return {{kAudioCodec, "libfaac", 0, W::IfEmpty},
           {kChannels, "2", 0, W::IfEmpty},
@@ -171,20 +175,55 @@ struct TOutputType {
 };
 
 // By preset index.
+// clang-format off
 const TOutputType kOutputTypes[kPresetCount] = {
-    {".avi", &kNoCompletion},      {".mpg", &kNoCompletion},   {".mpg", &kMpeg2},       {".wmv", &kNoCompletion},
-    {".mp4", &kNoCompletion},      {".mp4", &kNoCompletion},   {".3gp", &k3gp},         {".mpg", &kVcd},
-    {".mpg", &kSvcd},      {".mpg", &kDvd},    {".asf", &kAsf},         {".rm", &kRm},
-    {".swf", &kDefaultVideo}, {".flv", &kDefaultVideo}, {".avi", &kDivx}, {".avi", &kXvid},
-    {".avi", &kNoCompletion},      {".avi", &kNoCompletion},   {".avi", &kNoCompletion},        {".mp4", &kPsp},
-    {".mp4", &kPs3},       {".mp4", &kPsp},    {".mp4", &kPsp},         {".mp4", &kPsp},
-    {".mp4", &kPsp},       {".3gp", &kPhone3gp}, {".3g2", &kPhone3gp},  {".mp4", &kSymbian},
-    {".mp4", &kPhoneMp4},  {".mp4", &kSonyMp4}, {".mp4", &kSonyMp4},    {".mp4", &kNoCompletion},
-    {".mkv", &kNoCompletion},      {".mov", &kMov},    {".avi", &kNoCompletion},        {".mp3", &kNoCompletion},
-    {".wma", &kNoCompletion},      {".wav", &kNoCompletion},   {".m4a", &kNoCompletion},        {".ac3", &kNoCompletion},
-    {".ogg", &kNoCompletion},      {".mp2", &kNoCompletion},   {".flac", &kNoCompletion},       {".rm", &kNoCompletion},
-    {".amr", &kNoCompletion},
+    {".avi",  &kNoCompletion},   // 0 AVI
+    {".mpg",  &kNoCompletion},   // 1 MPEG1
+    {".mpg",  &kMpeg2},          // 2 MPEG2
+    {".wmv",  &kNoCompletion},   // 3 WMV
+    {".mp4",  &kNoCompletion},   // 4 MP4
+    {".mp4",  &kNoCompletion},   // 5 H264
+    {".3gp",  &k3gp},            // 6 3GP
+    {".mpg",  &kVcd},            // 7 VCD
+    {".mpg",  &kSvcd},           // 8 SVCD
+    {".mpg",  &kDvd},            // 9 DVD
+    {".asf",  &kAsf},            // 10 ASF
+    {".rm",   &kRm},             // 11 RM
+    {".swf",  &kDefaultVideo},   // 12 SWF
+    {".flv",  &kDefaultVideo},   // 13 FLV
+    {".avi",  &kDivx},           // 14 DivX
+    {".avi",  &kXvid},           // 15 XviD
+    {".avi",  &kNoCompletion},   // 16 AVI for the PC
+    {".avi",  &kNoCompletion},   // 17 AVI for MP4 players
+    {".avi",  &kNoCompletion},   // 18 AVI for DVD players
+    {".mp4",  &kPsp},            // 19 PSP
+    {".mp4",  &kPs3},            // 20 PS3
+    {".mp4",  &kPsp},            // 21 iPod video
+    {".mp4",  &kPsp},            // 22 iPod Touch/Classic/Nano
+    {".mp4",  &kPsp},            // 23 iPhone
+    {".mp4",  &kPsp},            // 24 Apple TV
+    {".3gp",  &kPhone3gp},       // 25 3gp phone
+    {".3g2",  &kPhone3gp},       // 26 3G2
+    {".mp4",  &kSymbian},        // 27 Symbian
+    {".mp4",  &kPhoneMp4},       // 28 phone MP4
+    {".mp4",  &kSonyMp4},        // 29 SONY MP4
+    {".mp4",  &kSonyMp4},        // 30 SONY MP4 HD
+    {".mp4",  &kNoCompletion},   // 31 PC MP4
+    {".mkv",  &kNoCompletion},   // 32 MKV
+    {".mov",  &kMov},            // 33 MOV
+    {".avi",  &kNoCompletion},   // 34 MJPEG
+    {".mp3",  &kNoCompletion},   // 35 MP3
+    {".wma",  &kNoCompletion},   // 36 WMA
+    {".wav",  &kNoCompletion},   // 37 WAV
+    {".m4a",  &kNoCompletion},   // 38 AAC
+    {".ac3",  &kNoCompletion},   // 39 AC3
+    {".ogg",  &kNoCompletion},   // 40 OGG
+    {".mp2",  &kNoCompletion},   // 41 MP2
+    {".flac", &kNoCompletion},   // 42 FLAC
+    {".rm",   &kNoCompletion},   // 43 RM audio
+    {".amr",  &kNoCompletion},   // 44 AMR
 };
+// clang-format on
 
 const TOutputType &OutputTypeOf(int preset) {
   return kOutputTypes[preset >= 0 && preset < kPresetCount ? preset : 0];
@@ -249,8 +288,8 @@ void TForm1::Button28Click() {
   SavedFinalSettings = {s.AudioChannels, s.AudioSampleRate, s.AudioBitRate,
                         s.VideoCodec,    s.AudioCodec,      s.AudioVolume,
                         s.VideoTag,      s.TargetType,      s.VideoFilters};
-  for (std::string *field : {&s.VideoCodec, &s.AudioCodec, &s.AudioVolume, &s.VideoTag,
-                             &s.TargetType, &s.VideoFilters})
+  for (std::string *field :
+       {&s.VideoCodec, &s.AudioCodec, &s.AudioVolume, &s.VideoTag, &s.TargetType, &s.VideoFilters})
     field->clear();
   const int preset = suiComboBox5.ItemIndex;
   if (UsesAudioQualityBox(preset)) ApplyAudioQualityBox();
@@ -293,7 +332,9 @@ void TForm1::Button29Click() {
   }
 }
 
-std::string TForm1::FinalExtension() const { return OutputTypeOf(suiComboBox5.ItemIndex).Extension; }
+std::string TForm1::FinalExtension() const {
+  return OutputTypeOf(suiComboBox5.ItemIndex).Extension;
+}
 
 void TForm1::ApplyFinalCompletions() {
   TChange change(*this);

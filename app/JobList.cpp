@@ -145,7 +145,8 @@ std::string TForm1::IntermediateName(const std::string &source) const {
     return plain.string();
   for (int n = 1;; ++n) {
     const fs::path numbered = folder / (base + "(New_" + std::to_string(n) + ").mpg");
-    if (!FileExists(numbered.string()) && !IsListedSource(numbered.string(), source)) return numbered.string();
+    if (!FileExists(numbered.string()) && !IsListedSource(numbered.string(), source))
+      return numbered.string();
   }
 }
 

@@ -396,7 +396,8 @@ class TForm1 {
   void ApplyAudioQualityBox();
   // The final values kept aside go back into the settings.
   void RestoreSavedFinalSettings();
-  void FreshStart();
+  // False when the tasks could not be built.
+  bool FreshStart();
   void SetMergeCommands(bool start, bool pause, bool stop);
   // What a merge locks, available again; the merge commands for idle.
   void ReturnToIdle();

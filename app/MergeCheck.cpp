@@ -36,7 +36,8 @@ std::string CodecOfEncoder(const std::string &name) {
 }
 
 // The codec of the named encoder, or the container's default for the type.
-std::string ChosenCodec(const std::string &encoder, const AVOutputFormat *format, AVMediaType type) {
+std::string ChosenCodec(const std::string &encoder, const AVOutputFormat *format,
+                        AVMediaType type) {
   if (!encoder.empty()) return CodecOfEncoder(encoder);
   if (!format) return {};
   const AVCodecID id = type == AVMEDIA_TYPE_VIDEO ? format->video_codec : format->audio_codec;
@@ -89,7 +90,8 @@ TMergeExpectation ExpectedOutput(const TOutputOptions &final, const std::string 
   };
   expected.video = !final.DisableVideo && any(&TSourceMedia::HasVideo);
   expected.audio = !final.DisableAudio && any(&TSourceMedia::HasAudio);
-  for (const TSourceMedia &source : sources) expected.sourceDurationsUs.push_back(source.DurationUs);
+  for (const TSourceMedia &source : sources)
+    expected.sourceDurationsUs.push_back(source.DurationUs);
 
   for (const TDiscCodecs &disc : kDiscCodecs) {
     if (final.Target != disc.Target) continue;
@@ -115,8 +117,8 @@ std::string CheckFailureText(const TMergeCheckReport &report) {
       return text + "（" + report.audioCodec + "）";
     case F::TooShort:
     case F::TooLong:
-      return text + "（" + Seconds(report.durationUs) + " 秒，应为 " +
-             Seconds(report.expectedUs) + " 秒）";
+      return text + "（" + Seconds(report.durationUs) + " 秒，应为 " + Seconds(report.expectedUs) +
+             " 秒）";
     default:
       return text;
   }

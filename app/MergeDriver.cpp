@@ -49,7 +49,7 @@ void TForm1::MarkRows(const std::vector<std::string> &from, const std::string &t
 // ---- Commands ----------------------------------------------------------------
 
 void TForm1::btnStartClick() {
-  bool start = false;
+  int threads = 0;
   {
     TChange change(*this);
     // A click that reached the model after the command went away.
@@ -67,37 +67,38 @@ void TForm1::btnStartClick() {
       SourceConverter.ResumeTasks();
       return;
     }
-    FreshStart();
-    start = !ToolButton3.Enabled;
+    if (!FreshStart()) return;
+    const int concurrency = suiComboBox3.ItemIndex + 1;
+    threads = chkThreadMode.Checked ? std::max(1, std::min(AdvListView1.RowCount(), concurrency))
+                                    : 0;
+    sourceRunActive_ = true;
   }
-  if (!start) return;
   // Without the lock: in thread mode the tasks' events need it at once, and
   // one after another the tasks run on this thread until they all end.
-  const int rows = AdvListView1.RowCount();
-  const int concurrency = suiComboBox3.ItemIndex + 1;
-  sourceRunActive_ = true;
-  SourceConverter.StartTasks(chkThreadMode.Checked ? std::max(1, std::min(rows, concurrency)) : 0);
+  SourceConverter.StartTasks(threads);
 }
 
-void TForm1::FreshStart() {
+bool TForm1::FreshStart() {
   StoppedByUser = kNo;
-  if (!Button14Click()) return;
+  if (!Button14Click()) return false;
   for (TListRow &row : AdvListView1.Rows) {
     row.Progress = 0;
     row.Columns[kColStatus] = kStatusReady;
   }
   SourceConverter.SetLogLevel(ChosenLogLevel());
   const int priority = suiComboBox2.ItemIndex;
-  SourceConverter.SetThreadPriority(
-      priority >= tpIdle && priority <= tpNormal ? static_cast<TConvertPriority>(priority) : tpNormal);
-  for (TControl *control : std::initializer_list<TControl *>{
-           &ToolButton1, &N1, &N2, &ToolButton12, &suiButton3, &suiComboBox2, &suiComboBox3,
-           &suiComboBox4, &ToolButton2})
+  SourceConverter.SetThreadPriority(priority >= tpIdle && priority <= tpNormal
+                                        ? static_cast<TConvertPriority>(priority)
+                                        : tpNormal);
+  for (TControl *control :
+       std::initializer_list<TControl *>{&ToolButton1, &N1, &N2, &ToolButton12, &suiButton3,
+                                         &suiComboBox2, &suiComboBox3, &suiComboBox4, &ToolButton2})
     control->Enabled = false;
   Button32Click();
   ShowListButtons(false);
   joinControl_.Reset();
   SetMergeCommands(false, chkThreadMode.Checked, chkThreadMode.Checked);
+  return true;
 }
 
 void TForm1::btnPauseClick() {
@@ -198,12 +199,14 @@ bool TForm1::Button14Click() {
     int task = SourceConverter.CreateTask(source, &input);
     // A script the script library could not run: register the library and
     // open it again. Only script sources are judged by their duration.
-    for (int again = 0; task >= 0 && again < kScriptReopenings &&
-                        AsciiUpper(FileExtension(source)) == ".AVS";
+    for (int again = 0;
+         task >= 0 && again < kScriptReopenings && AsciiUpper(FileExtension(source)) == ".AVS";
          ++again) {
       const std::string log = mmoLog.Text();
       const auto at = log.find("Duration:");
-      if (at == std::string::npos || log.compare(at + 10, 11, kFailedScriptDuration) != 0) break;
+      if (at == std::string::npos || log.size() < at + 21 ||
+          log.compare(at + 10, 11, kFailedScriptDuration) != 0)
+        break;
       Button24Click();
       SourceConverter.DeleteTask(task);
       mmoLog.Clear();
@@ -225,11 +228,9 @@ bool TForm1::Button14Click() {
     const std::string planned =
         (fs::path(OutputFolder) / fs::path(slot.Intermediate.FileName).filename()).string();
     const bool renamed = planned.find(kNewNameMark) != std::string::npos;
-    const std::string out =
-        SafeOutputName(planned, !renamed || suiComboBox4.ItemIndex != 0);
+    const std::string out = SafeOutputName(planned, !renamed || suiComboBox4.ItemIndex != 0);
     // Never a source file, whatever the settings.
-    if (IsListedSource(out, std::string()))
-      return abandon("", "中间文件不能是源文件：" + out);
+    if (IsListedSource(out, std::string())) return abandon("", "中间文件不能是源文件：" + out);
     IntermediateFiles[i] = out;
     if (!SourceConverter.SetTaskOutput(task, out, &slot.Intermediate))
       return abandon("***Cannot convert: " + SourceConverter.LastError(),

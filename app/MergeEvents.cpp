@@ -24,8 +24,8 @@ enum TFinishingAction { kNothing = 0, kShutDown = 1, kOpenFolder = 2 };
 }  // namespace
 
 void TForm1::ConnectMergeEvents() {
-  SourceConverter.OnProgress = [this](int index, int, int, int current, float, float,
-                                      std::int64_t, int total) {
+  SourceConverter.OnProgress = [this](int index, int, int, int current, float, float, std::int64_t,
+                                      int total) {
     SourceConverterProgress(index, current, total);
   };
   SourceConverter.OnTerminate = [this](int index, bool finished, bool exception,
@@ -38,8 +38,8 @@ void TForm1::ConnectMergeEvents() {
     if (index < 0 && TMainThread::IsMainThread()) return;
     ConverterLog(index, level, message);
   };
-  JoinConverter.OnProgress = [this](int index, int, int, int current, float, float,
-                                    std::int64_t, int) { JoinConverterProgress(index, current); };
+  JoinConverter.OnProgress = [this](int index, int, int, int current, float, float, std::int64_t,
+                                    int) { JoinConverterProgress(index, current); };
   JoinConverter.OnTerminate = [this](int index, bool finished, bool exception,
                                      const std::string &message) {
     JoinConverterTerminate(index, finished, exception, message);
@@ -247,7 +247,8 @@ void TForm1::JoinPhaseEnded() {
     path = FinalOutputPath;
     action = suiComboBox1.ItemIndex;
     if (!stopped) failure = MergeFailure();
-    if (!stopped && failure.empty()) expected = ExpectedOutput(run_.FinalOptions, path, run_.Sources);
+    if (!stopped && failure.empty())
+      expected = ExpectedOutput(run_.FinalOptions, path, run_.Sources);
   }
   // The check reads the whole tail of the file: without the lock.
   TMergeCheckReport report;
@@ -255,10 +256,10 @@ void TForm1::JoinPhaseEnded() {
     report = CheckMergedFile(path, expected);
     if (!report.Passed()) failure = CheckFailureText(report);
   }
-  const TMergeOutcome outcome = stopped            ? TMergeOutcome::Stopped
+  const TMergeOutcome outcome = stopped           ? TMergeOutcome::Stopped
                                 : failure.empty() ? TMergeOutcome::Done
                                                   : TMergeOutcome::Failed;
-  const std::string message = stopped            ? std::string(kMergeStopped)
+  const std::string message = stopped           ? std::string(kMergeStopped)
                               : failure.empty() ? CheckPassedText(path, report)
                                                 : "合并失败：" + failure;
   {
@@ -267,13 +268,14 @@ void TForm1::JoinPhaseEnded() {
     ReportMergeResult(message);
   }
   if (outcome == TMergeOutcome::Failed) ShowMergeMessage(message, true);
-  const bool acted = action == kShutDown    ? Button18Click()
+  const bool acted = action == kShutDown     ? Button18Click()
                      : action == kOpenFolder ? Button20Click()
                                              : true;
   // Idle only now: a merge started meanwhile would wait for this task to
   // end while holding the lock that this handler needs.
   TChange change(*this);
-  if (!acted) AddLogBlock(action == kShutDown ? "无法关闭计算机" : "无法打开文件夹：" + suiEdit1.Text);
+  if (!acted)
+    AddLogBlock(action == kShutDown ? "无法关闭计算机" : "无法打开文件夹：" + suiEdit1.Text);
   ReturnToIdle();
   RecordMergeEnd(outcome, message, report);
 }

@@ -34,8 +34,9 @@ struct TSettingCopy {
 
 bool Always(const S &) { return true; }
 
-const TSettingCopy kAudioChannels{[](const S &s) { return !s.AudioChannels.empty(); },
-                                  [](const S &s, O &o) { o.AudioChannels = SettingNumber(s.AudioChannels); }};
+const TSettingCopy kAudioChannels{
+    [](const S &s) { return !s.AudioChannels.empty(); },
+    [](const S &s, O &o) { o.AudioChannels = SettingNumber(s.AudioChannels); }};
 const TSettingCopy kAudioSampleRate{
     [](const S &s) { return !s.AudioSampleRate.empty() && s.AudioSampleRate != "AUTO"; },
     [](const S &s, O &o) { o.AudioSampleRate = SettingNumber(s.AudioSampleRate); }};
@@ -51,7 +52,7 @@ const TSettingCopy kAudioBitrate{
     [](const S &s) { return s.AudioBitRate != -1000 && s.AudioBitRate != -2000; },
     [](const S &s, O &o) { o.AudioBitrate = s.AudioBitRate; }};
 
-const TSettingCopy kQualityFields[] = {kAudioChannels, kAudioSampleRate, kFrameSize, kFrameRate,
+const TSettingCopy kQualityFields[] = {kAudioChannels, kAudioSampleRate, kFrameSize,   kFrameRate,
                                        kAspectRatio,   kVideoBitrate,    kAudioBitrate};
 
 const TSettingCopy kEveryField[] = {

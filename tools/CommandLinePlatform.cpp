@@ -42,7 +42,8 @@ std::vector<std::string> TCommandLinePlatform::TakeMessages() {
 
 TMsgAnswer TCommandLinePlatform::MessageBox(const std::string &text, const std::string &caption,
                                             TMsgButtons buttons, TMsgIcon) {
-  if (buttons != TMsgButtons::Ok) return buttons == TMsgButtons::OkCancel ? TMsgAnswer::Ok : TMsgAnswer::Yes;
+  if (buttons != TMsgButtons::Ok)
+    return buttons == TMsgButtons::OkCancel ? TMsgAnswer::Ok : TMsgAnswer::Yes;
   std::lock_guard<std::mutex> guard(lock_);
   messages_.push_back(caption + ": " + text);
   return TMsgAnswer::Ok;

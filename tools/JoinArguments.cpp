@@ -88,10 +88,9 @@ TJoinArguments ReadJoinArguments(const std::vector<std::string> &args) {
       continue;
     }
     const std::string name = arg.substr(0, arg.find('='));
-    const auto option = std::find_if(std::begin(kValueOptions), std::end(kValueOptions),
-                                     [&](const TValueOption &o) {
-                                       return name == o.Long || (*o.Short && name == o.Short);
-                                     });
+    const auto option = std::find_if(
+        std::begin(kValueOptions), std::end(kValueOptions),
+        [&](const TValueOption &o) { return name == o.Long || (*o.Short && name == o.Short); });
     if (option == std::end(kValueOptions)) throw TUsageError("unknown option '" + arg + "'");
     if (name.size() < arg.size()) {
       parsed.*option->Field = arg.substr(name.size() + 1);

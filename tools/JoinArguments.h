@@ -15,7 +15,8 @@ class TUsageError : public std::runtime_error {
 
 struct TJoinArguments {
   std::string Preset;  // a preset's number (0 to 44) or name; empty: the first
-  std::string VideoQuality, AudioQuality, FrameRate, Aspect, FrameSize;  // empty: the preset's default
+  std::string VideoQuality, AudioQuality, FrameRate, Aspect,
+      FrameSize;               // empty: the preset's default
   std::string After = "none";  // none, open or shutdown
   std::string OutputFolder;    // empty: the current folder
   std::vector<std::string> Files;

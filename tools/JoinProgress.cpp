@@ -71,7 +71,8 @@ void TMergeProgress::Show(const TMergeView &view, const std::vector<std::string>
     // Sources are converted one after another, and a row reports only after
     // a while: it started when the one before it ended.
     if (!wasStarted && times.Started)
-      times.Start = i == 0 ? mergeStart_ : std::min(now, rows_[i - 1].Ended ? rows_[i - 1].End : now);
+      times.Start =
+          i == 0 ? mergeStart_ : std::min(now, rows_[i - 1].Ended ? rows_[i - 1].End : now);
   }
   const bool joinEnded = joinSeen_ && !view.Joining;
   joinSeen_ = joinSeen_ || view.Joining;

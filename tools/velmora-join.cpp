@@ -199,7 +199,8 @@ int Join(const TJoinArguments &args) {
 
   const int preset = MatchPreset(form.suiComboBox5.Items, args.Preset.empty() ? "0" : args.Preset);
   if (preset < 0)
-    return UsageError("unknown preset '" + args.Preset + "' (velmora-join --list-presets lists them)");
+    return UsageError("unknown preset '" + args.Preset +
+                      "' (velmora-join --list-presets lists them)");
   ApplyPreset(form, preset);
   for (const TBoxChoice &choice : kBoxChoices) {
     const std::string &value = args.*choice.Value;
@@ -232,7 +233,8 @@ int Join(const TJoinArguments &args) {
   form.SetOutputFolder(folder.string());
 
   form.AddDroppedFiles(files);
-  for (const std::string &message : platform.TakeMessages()) std::fprintf(stderr, "%s\n", message.c_str());
+  for (const std::string &message : platform.TakeMessages())
+    std::fprintf(stderr, "%s\n", message.c_str());
   if (form.AdvListView1.RowCount() != static_cast<int>(files.size())) {
     PrintAddFailures(form);
     std::fprintf(stderr, "velmora-join: not every file could be added; nothing was joined\n");

@@ -1,8 +1,6 @@
 // Appending one file onto another: contents in order whatever their sizes,
 // the true end of a target past 2 GiB, a failure that leaves the target as
 // it was, and a stop between two chunks.
-#include "app/AppendFile.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,6 +8,7 @@
 #include <thread>
 
 #include "FormFixture.h"
+#include "app/AppendFile.h"
 
 namespace velmora {
 namespace {
@@ -69,7 +68,8 @@ TEST(AppendFile, AFailureSaysWhyAndLeavesTheTargetAsItWas) {
 TEST(AppendFile, AStopBetweenChunksCutsTheTargetBack) {
   test::TempDir dir;
   const std::string target = FormFixture::WriteFile(dir.file("target"), "kept");
-  const std::string source = FormFixture::WriteFile(dir.file("source"), Bytes(kAppendChunkBytes * 4, 's'));
+  const std::string source =
+      FormFixture::WriteFile(dir.file("source"), Bytes(kAppendChunkBytes * 4, 's'));
   TAppendControl control;
   control.RequestStop();
   EXPECT_EQ(AppendFile(target, source, &control), TAppendResult::Stopped);

@@ -28,17 +28,28 @@ double Sample(const AVFrame *frame, int i) {
   const int channels = frame->ch_layout.nb_channels;
   const std::uint8_t *data = frame->data[0];
   switch (frame->format) {
-    case AV_SAMPLE_FMT_S16: return reinterpret_cast<const std::int16_t *>(data)[i * channels] / 32768.0;
-    case AV_SAMPLE_FMT_S16P: return reinterpret_cast<const std::int16_t *>(data)[i] / 32768.0;
-    case AV_SAMPLE_FMT_S32: return reinterpret_cast<const std::int32_t *>(data)[i * channels] / 2147483648.0;
-    case AV_SAMPLE_FMT_S32P: return reinterpret_cast<const std::int32_t *>(data)[i] / 2147483648.0;
-    case AV_SAMPLE_FMT_FLT: return reinterpret_cast<const float *>(data)[i * channels];
-    case AV_SAMPLE_FMT_FLTP: return reinterpret_cast<const float *>(data)[i];
-    case AV_SAMPLE_FMT_DBL: return reinterpret_cast<const double *>(data)[i * channels];
-    case AV_SAMPLE_FMT_DBLP: return reinterpret_cast<const double *>(data)[i];
-    case AV_SAMPLE_FMT_U8: return (data[i * channels] - 128) / 128.0;
-    case AV_SAMPLE_FMT_U8P: return (data[i] - 128) / 128.0;
-    default: return 0;
+    case AV_SAMPLE_FMT_S16:
+      return reinterpret_cast<const std::int16_t *>(data)[i * channels] / 32768.0;
+    case AV_SAMPLE_FMT_S16P:
+      return reinterpret_cast<const std::int16_t *>(data)[i] / 32768.0;
+    case AV_SAMPLE_FMT_S32:
+      return reinterpret_cast<const std::int32_t *>(data)[i * channels] / 2147483648.0;
+    case AV_SAMPLE_FMT_S32P:
+      return reinterpret_cast<const std::int32_t *>(data)[i] / 2147483648.0;
+    case AV_SAMPLE_FMT_FLT:
+      return reinterpret_cast<const float *>(data)[i * channels];
+    case AV_SAMPLE_FMT_FLTP:
+      return reinterpret_cast<const float *>(data)[i];
+    case AV_SAMPLE_FMT_DBL:
+      return reinterpret_cast<const double *>(data)[i * channels];
+    case AV_SAMPLE_FMT_DBLP:
+      return reinterpret_cast<const double *>(data)[i];
+    case AV_SAMPLE_FMT_U8:
+      return (data[i * channels] - 128) / 128.0;
+    case AV_SAMPLE_FMT_U8P:
+      return (data[i] - 128) / 128.0;
+    default:
+      return 0;
   }
 }
 
@@ -128,8 +139,9 @@ std::vector<std::string> BeepInput(double seconds, int sampleRate, int channels)
   const std::string tone = "0.8*sin(2*PI*1000*t)*(" + During(seconds, kBeepLength) + ")";
   std::string expression = tone;
   for (int c = 1; c < channels; ++c) expression += "|" + tone;
-  return {"-f", "lavfi", "-i",
-          "aevalsrc='" + expression + "':s=" + std::to_string(sampleRate) + ":d=" + Seconds(seconds)};
+  return {
+      "-f", "lavfi", "-i",
+      "aevalsrc='" + expression + "':s=" + std::to_string(sampleRate) + ":d=" + Seconds(seconds)};
 }
 
 }  // namespace

@@ -26,8 +26,8 @@ struct TFlashesAndBeeps {
   bool Opened = false;
   std::vector<double> Flashes;  // seconds on the file's time line
   std::vector<double> Beeps;
-  int DecodeErrors = 0;   // packets or frames the decoders refused
-  double FrameRate = 0;   // of the video, pictures per second
+  int DecodeErrors = 0;  // packets or frames the decoders refused
+  double FrameRate = 0;  // of the video, pictures per second
 };
 
 // Decodes all of the file's first video stream (when it has one) and first

@@ -22,25 +22,20 @@ class MergeDriverTest : public MergeFixture {
     form->SelectItem(form->suiComboBox5, 0);
     form->suiComboBox5Change();
     for (const std::string &source : sources) Add(source);
-    ASSERT_EQ(form->AdvListView1.RowCount(), static_cast<int>(sources.size())) << form->mmoLog.Text();
+    ASSERT_EQ(form->AdvListView1.RowCount(), static_cast<int>(sources.size()))
+        << form->mmoLog.Text();
   }
-  // Holds the source converter's first progress report at the gate.
-  void GateSourceProgress(EventGate &gate) {
-    auto handler = form->SourceConverter.OnProgress;
-    form->SourceConverter.OnProgress = [handler, &gate](int i, int f, int fps, int d, float q,
-                                                        float b, std::int64_t s, int t) {
+  // Holds a converter's first progress report at the gate.
+  static void GateProgress(TFFmpegVCL &converter, EventGate &gate) {
+    auto handler = converter.OnProgress;
+    converter.OnProgress = [handler, &gate](int i, int f, int fps, int d, float q, float b,
+                                            std::int64_t s, int t) {
       handler(i, f, fps, d, q, b, s, t);
       gate.Pass();
     };
   }
-  void GateJoinProgress(EventGate &gate) {
-    auto handler = form->JoinConverter.OnProgress;
-    form->JoinConverter.OnProgress = [handler, &gate](int i, int f, int fps, int d, float q,
-                                                      float b, std::int64_t s, int t) {
-      handler(i, f, fps, d, q, b, s, t);
-      gate.Pass();
-    };
-  }
+  void GateSourceProgress(EventGate &gate) { GateProgress(form->SourceConverter, gate); }
+  void GateJoinProgress(EventGate &gate) { GateProgress(form->JoinConverter, gate); }
   // Presses "停止" on a thread of its own (the stop waits for the task the
   // gate holds) and lets the gate go once the stop is under way.
   void StopAt(EventGate &gate) {
@@ -78,7 +73,8 @@ TEST_F(MergeDriverTest, ThreeSourcesBecomeAllOfTheFirstAndTheIntermediatesGo) {
   form->SourceConverter.OnTerminate = [&, sourceEnd](int i, bool f, bool e, const std::string &m) {
     if (i < 0) {
       std::lock_guard<std::mutex> guard(sizesLock);
-      for (const char *name : {"a.mpg", "b.mpg", "c.mpg"}) parts.push_back(fs::file_size(Out(name)));
+      for (const char *name : {"a.mpg", "b.mpg", "c.mpg"})
+        parts.push_back(fs::file_size(Out(name)));
     }
     sourceEnd(i, f, e, m);
   };
@@ -130,6 +126,23 @@ TEST_F(MergeDriverTest, OneSourceIsConvertedAndReadBackWithoutAppending) {
   EXPECT_TRUE(platform.Calls("Shutdown").empty());
 }
 
+TEST_F(MergeDriverTest, NumberedIntermediateNamesAreMadeAgainFromTheirBase) {
+  WriteFile(Out("a.mpg"), "earlier");  // not a source: kept, never written
+  const std::string a = Source("a.avi");
+  AddAll({a, a});
+  EXPECT_EQ(form->JobSlot[1].Intermediate.FileName, Out("a(New_2).mpg"));
+  ASSERT_TRUE(form->Button14Click());
+  EXPECT_EQ(form->IntermediateFiles[0], Out("a(New_1).mpg"));
+  EXPECT_EQ(form->IntermediateFiles[1], Out("a(New_2).mpg"));
+  EXPECT_EQ(ReadFile(Out("a.mpg")), "earlier");
+  // With "overwrite" the plain name is taken again, once.
+  form->Button29Click();
+  form->SelectItem(form->suiComboBox4, 1);
+  ASSERT_TRUE(form->Button14Click());
+  EXPECT_EQ(form->IntermediateFiles[0], Out("a.mpg"));
+  EXPECT_EQ(form->IntermediateFiles[1], Out("a(New_1).mpg"));
+}
+
 TEST_F(MergeDriverTest, AStopDuringTheSourcesKeepsTheIntermediatesAndMakesNothingMore) {
   ReportOften();
   AddAll({LongSource("a.mpg"), Source("b.avi"), Source("c.avi")});
@@ -142,7 +155,8 @@ TEST_F(MergeDriverTest, AStopDuringTheSourcesKeepsTheIntermediatesAndMakesNothin
   const TMergeResult result = WaitForMergeEnd(0);
 
   EXPECT_EQ(result.Outcome, TMergeOutcome::Stopped);
-  EXPECT_EQ(Column(kColStatus), (std::vector<std::string>{kStatusStopped, kStatusReady, kStatusReady}));
+  EXPECT_EQ(Column(kColStatus),
+            (std::vector<std::string>{kStatusStopped, kStatusReady, kStatusReady}));
   // The question asked first.
   ASSERT_EQ(platform.Calls("MessageBox").size(), 1u);
   EXPECT_EQ(platform.Calls("MessageBox")[0].Texts,

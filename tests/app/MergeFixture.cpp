@@ -82,8 +82,7 @@ std::string MergeFixture::LongSource(const std::string &name) const {
   const std::string path = (fs::path(sourceFolder) / name).string();
   fs::copy_file(SharedMedia("merge-long.mpg",
                             {"-f", "lavfi", "-i", "testsrc2=s=320x240:r=25:d=20", "-f", "lavfi",
-                             "-i", "sine=d=20", "-c:v", "mpeg1video", "-c:a", "mp2", "-f",
-                             "mpeg"}),
+                             "-i", "sine=d=20", "-c:v", "mpeg1video", "-c:a", "mp2", "-f", "mpeg"}),
                 path, fs::copy_options::overwrite_existing);
   return path;
 }

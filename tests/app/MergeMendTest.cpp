@@ -27,12 +27,13 @@ class MergeMendTest : public MergeFixture {
   // A small source with sound of `rate` Hz and `channels`.
   std::string SoundSource(const std::string &name, int rate, int channels) {
     const std::string path = (fs::path(sourceFolder) / name).string();
-    fs::copy_file(test::SharedMedia("mend-" + std::to_string(rate) + "-" + std::to_string(channels) +
-                                        fs::path(name).extension().string(),
-                                    {"-f", "lavfi", "-i", "testsrc2=s=64x48:r=25:d=0.5", "-f",
-                                     "lavfi", "-i", "sine=d=0.5:r=" + std::to_string(rate), "-ac",
-                                     std::to_string(channels), "-c:v", "mpeg4"}),
-                  path, fs::copy_options::overwrite_existing);
+    fs::copy_file(
+        test::SharedMedia("mend-" + std::to_string(rate) + "-" + std::to_string(channels) +
+                              fs::path(name).extension().string(),
+                          {"-f", "lavfi", "-i", "testsrc2=s=64x48:r=25:d=0.5", "-f", "lavfi", "-i",
+                           "sine=d=0.5:r=" + std::to_string(rate), "-ac", std::to_string(channels),
+                           "-c:v", "mpeg4"}),
+        path, fs::copy_options::overwrite_existing);
     return path;
   }
   // Runs `change` on the source converter's last event, before the join.
@@ -73,11 +74,11 @@ TEST_F(MergeMendTest, IntermediatesKeepOnlyCodecsAProgramStreamCarries) {
     const char *video, *audio;  // what the intermediate keeps
   };
   const Case cases[] = {
-      {3, "", ""},                // wmv2, wmav2
-      {5, "libx264", ""},         // H.264 stays
-      {34, "", "libmp3lame"},     // mjpeg goes, MP3 stays
+      {3, "", ""},             // wmv2, wmav2
+      {5, "libx264", ""},      // H.264 stays
+      {34, "", "libmp3lame"},  // mjpeg goes, MP3 stays
       {39, "", "ac3"},
-      {40, "", ""},               // libvorbis
+      {40, "", ""},  // libvorbis
       {14, "mpeg4", ""},
   };
   for (const Case &c : cases) {
@@ -89,7 +90,7 @@ TEST_F(MergeMendTest, IntermediatesKeepOnlyCodecsAProgramStreamCarries) {
     EXPECT_EQ(form->JobSlot[0].Intermediate.VideoCodec, c.video);
     EXPECT_EQ(form->JobSlot[0].Intermediate.AudioCodec, c.audio);
     EXPECT_EQ(form->JobSlot[0].Intermediate.ExtraOptions, "bf=0");  // pictures in display order
-    form->Button29Click();  // the window's values come back
+    form->Button29Click();                                          // the window's values come back
   }
 }
 
@@ -180,7 +181,8 @@ TEST_F(MergeMendTest, NothingTheMergeWritesOrDeletesIsASource) {
   }
   ASSERT_EQ(form->AdvListView1.RowCount(), 3);
   const TMergeResult result = Merge();
-  for (std::size_t i = 0; i < sources.size(); ++i) EXPECT_EQ(Checksum(sources[i]), checksums[i]) << i;
+  for (std::size_t i = 0; i < sources.size(); ++i)
+    EXPECT_EQ(Checksum(sources[i]), checksums[i]) << i;
   ASSERT_EQ(result.Outcome, TMergeOutcome::Done) << result.Message;
   EXPECT_EQ(result.OutputPath, Out("ALL_a(New_1).avi"));
   for (int row = 0; row < 3; ++row)
@@ -249,7 +251,8 @@ TEST_F(MergeMendTest, ProgressStaysRightForLongShortAndUnknownDurations) {
     if (n > 1) return;
     auto guard = form->Lock();
     std::lock_guard<std::mutex> record(lock);
-    seen.emplace_back(form->AdvListView1.Rows[i].Progress, form->AdvListView1.Rows[i].Columns[kColCurrentTime]);
+    seen.emplace_back(form->AdvListView1.Rows[i].Progress,
+                      form->AdvListView1.Rows[i].Columns[kColCurrentTime]);
   };
   std::vector<int> joinBars;
   auto joinHandler = form->JoinConverter.OnProgress;

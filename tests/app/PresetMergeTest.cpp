@@ -85,9 +85,12 @@ struct SourceRecipe {
 std::vector<SourceRecipe> VideoSources() {
   using test::FlashAndBeepArgs;
   return {
-      {"a.avi", 1.0, 25, FlashAndBeepArgs(1.0, "160x120", 25, 44100, 2, {"-c:v", "mpeg4", "-c:a", "pcm_s16le"})},
-      {"b.mkv", 1.2, 25, FlashAndBeepArgs(1.2, "160x120", 25, 48000, 1, {"-c:v", "libx264", "-c:a", "flac"})},
-      {"c.mp4", 0.8, 30, FlashAndBeepArgs(0.8, "176x144", 30, 22050, 6, {"-c:v", "mpeg4", "-c:a", "aac"})},
+      {"a.avi", 1.0, 25,
+       FlashAndBeepArgs(1.0, "160x120", 25, 44100, 2, {"-c:v", "mpeg4", "-c:a", "pcm_s16le"})},
+      {"b.mkv", 1.2, 25,
+       FlashAndBeepArgs(1.2, "160x120", 25, 48000, 1, {"-c:v", "libx264", "-c:a", "flac"})},
+      {"c.mp4", 0.8, 30,
+       FlashAndBeepArgs(0.8, "176x144", 30, 22050, 6, {"-c:v", "mpeg4", "-c:a", "aac"})},
   };
 }
 
@@ -157,7 +160,8 @@ TEST_P(PresetMergeTest, MergesThreeSourcesIntoACompleteFile) {
   for (std::size_t i = 0; i < sources.size(); ++i) EXPECT_EQ(Checksum(sources[i]), checksums[i]);
   if (amrMissing) {
     EXPECT_EQ(result.Outcome, TMergeOutcome::Failed);
-    EXPECT_NE(result.Message.find("Unknown encoder 'libamr_nb'"), std::string::npos) << result.Message;
+    EXPECT_NE(result.Message.find("Unknown encoder 'libamr_nb'"), std::string::npos)
+        << result.Message;
     return;
   }
   ASSERT_EQ(result.Outcome, TMergeOutcome::Done) << result.Message << "\n" << form->mmoLog.Text();

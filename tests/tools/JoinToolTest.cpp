@@ -30,9 +30,9 @@ ToolRun RunJoin(std::vector<std::string> args) {
 
 std::string Probe(const std::string &path, const std::string &entries) {
   std::string text;
-  test::RunProgram({"ffprobe", "-v", "error", "-show_entries", entries, "-of",
-                    "default=nw=1:nk=1", path},
-                   &text);
+  test::RunProgram(
+      {"ffprobe", "-v", "error", "-show_entries", entries, "-of", "default=nw=1:nk=1", path},
+      &text);
   return text;
 }
 
@@ -42,12 +42,12 @@ class JoinTool : public ::testing::Test {
   std::string Source(const std::string &name, const std::string &size = "160x120",
                      double seconds = 1) {
     const std::string path = dir.file(name);
-    fs::copy_file(test::SharedMedia("join-" + size + "-" + std::to_string(seconds) +
-                                        fs::path(name).extension().string(),
-                                    {"-f", "lavfi", "-i",
-                                     "testsrc2=s=" + size + ":r=25:d=" + std::to_string(seconds),
-                                     "-f", "lavfi", "-i", "sine=d=" + std::to_string(seconds)}),
-                  path);
+    fs::copy_file(
+        test::SharedMedia(
+            "join-" + size + "-" + std::to_string(seconds) + fs::path(name).extension().string(),
+            {"-f", "lavfi", "-i", "testsrc2=s=" + size + ":r=25:d=" + std::to_string(seconds), "-f",
+             "lavfi", "-i", "sine=d=" + std::to_string(seconds)}),
+        path);
     return path;
   }
   std::string Out(const std::string &name) const { return dir.file("out/" + name); }
@@ -56,8 +56,8 @@ class JoinTool : public ::testing::Test {
 };
 
 TEST_F(JoinTool, MergesThreeSourcesAndReportsEachStepOnPlainLines) {
-  const ToolRun run = RunJoin({"-o", dir.file("out"), Source("a.avi"), Source("b.mkv"),
-                               Source("c.mp4", "176x144")});
+  const ToolRun run = RunJoin(
+      {"-o", dir.file("out"), Source("a.avi"), Source("b.mkv"), Source("c.mp4", "176x144")});
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_TRUE(fs::exists(Out("ALL_a.avi")));
   EXPECT_EQ(Probe(Out("ALL_a.avi"), "stream=codec_name"), "mpeg4\nmp3\n");
@@ -74,10 +74,10 @@ TEST_F(JoinTool, MergesThreeSourcesAndReportsEachStepOnPlainLines) {
 }
 
 TEST_F(JoinTool, TakesBoxEntriesByTheirTextOrTheirNumber) {
-  const ToolRun run = RunJoin({"--preset", "MKV", "--video-quality", "816", "--size", "176x144",
-                               "--frame-rate", "25.00", "--aspect", "16:9", "--audio-quality",
-                               "音频质量一般", "--after", "none", "-o", dir.file("out"),
-                               Source("a.avi")});
+  const ToolRun run =
+      RunJoin({"--preset", "MKV", "--video-quality", "816", "--size", "176x144", "--frame-rate",
+               "25.00", "--aspect", "16:9", "--audio-quality", "音频质量一般", "--after", "none",
+               "-o", dir.file("out"), Source("a.avi")});
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_EQ(Probe(Out("ALL_a.mkv"), "stream=width,height"), "176\n144\n");
 }
@@ -102,11 +102,15 @@ TEST_F(JoinTool, RefusesABadCommandLineWithStatusTwo) {
   };
   const Case cases[] = {
       {{"-p", "45", a}, "velmora-join: unknown preset '45'"},
-      {{"--video-quality", "529", a}, "velmora-join: '529' is not an entry of --video-quality for preset 0; its entries are:\n  128 kbps(超低质量)\n"},
-      {{"-p", "35", "--size", "320*240", a}, "is not an entry of --size for preset 35; its entries are:\n  无\n"},
+      {{"--video-quality", "529", a},
+       "velmora-join: '529' is not an entry of --video-quality for preset 0; its entries are:\n  "
+       "128 kbps(超低质量)\n"},
+      {{"-p", "35", "--size", "320*240", a},
+       "is not an entry of --size for preset 35; its entries are:\n  无\n"},
       {{a, dir.file("missing.avi")}, "velmora-join: no such file: " + dir.file("missing.avi")},
       {{"--bogus", a}, "velmora-join: unknown option '--bogus'"},
-      {{"--after", "reboot", a}, "velmora-join: --after takes none, open or shutdown, not 'reboot'"},
+      {{"--after", "reboot", a},
+       "velmora-join: --after takes none, open or shutdown, not 'reboot'"},
       {{}, "velmora-join: no file to join"},
       {{"-o"}, "velmora-join: option '-o' needs a value"},
   };
@@ -130,8 +134,9 @@ TEST_F(JoinTool, AFileThatIsNotMediaFailsTheMergeWithStatusOne) {
 TEST_F(JoinTool, CtrlCDuringTheSourcesStopsLikeAConfirmedStop) {
   // A large frame size keeps the first source busy long after its first
   // progress line, on which the interrupt comes.
-  const std::vector<std::string> args = {VELMORA_JOIN, "--size", "1920*1080", "-o", dir.file("out"),
-                                         Source("a.mpg", "320x240", 20), Source("b.avi")};
+  const std::vector<std::string> args = {
+      VELMORA_JOIN,   "--size", "1920*1080", "-o", dir.file("out"), Source("a.mpg", "320x240", 20),
+      Source("b.avi")};
   int pipeFds[2];
   ASSERT_EQ(pipe(pipeFds), 0);
   const pid_t child = fork();
