@@ -109,6 +109,7 @@ struct TListColumn {
 struct TListRow {
   std::vector<std::string> Columns;
   int Progress = -1;  // the bar column's value, 0..100; -1: no bar drawn
+  int ImageIndex = -1;  // the row's picture in an icon view; -1: none
 };
 
 struct TListViewState : TControl {

@@ -89,6 +89,8 @@ struct TOutputSettings {
   std::string TvNorm;      // "PAL", "NTSC"
   std::string OutputFormat;
   bool AudioOnly = false;
+
+  bool operator==(const TOutputSettings &) const = default;
 };
 
 // The final encode's values kept aside while the sources are converted.
@@ -292,6 +294,13 @@ class TForm1 {
   void Button30Click();  // reset all output settings
   void Button32Click();  // lock the output-settings controls
   void Button33Click();  // unlock them
+
+  // ---- Advanced options ---------------------------------------------------
+  // Opens the advanced-options wizard, whose windows live in a layer above
+  // this one; set by the program's start-up (null: the buttons do nothing).
+  std::function<void()> OnAdvancedOptions;
+  void ToolButton6Click();   // the tool bar's "高级选项"
+  void suiButton13Click();   // "高级选项..." beside the preset box
 
   // ---- Output folder and system actions ---------------------------------
   // Shows and uses `folder` as the output folder.

@@ -20,7 +20,7 @@ case "${1:-}" in
   --thread)
     build_dir=build-tsan
     config=(-DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=OFF -DVELMORA_SANITIZE_THREAD=ON)
-    labels=(-L '^(libav|converter|engine|app)$')
+    labels=(-L '^(libav|converter|engine|app|dialogs)$')
     export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:${TSAN_OPTIONS:-}"
     ;;
   "") ;;
