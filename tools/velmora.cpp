@@ -1,5 +1,6 @@
 // The window program: the main window on the desktop, with the output
-// folder Video_Directory in the user's home folder.
+// folder Video_Directory in the user's home folder, and the advanced-options
+// wizard that its two "高级选项" buttons open.
 #include <pwd.h>
 #include <unistd.h>
 
@@ -8,8 +9,11 @@
 #include <filesystem>
 
 #include "app/MainForm.h"
+#include "dialogs/AdvancedOptionsWizard.h"
+#include "ui/AdvancedOptionsView.h"
 #include "ui/CjkFont.h"
 #include "ui/MainWindow.h"
+#include "ui/OutputFormatChooserView.h"
 #include "ui/QtPlatform.h"
 
 namespace {
@@ -37,6 +41,10 @@ int main(int argc, char *argv[]) {
   form.SetOutputFolder(outputFolder.string());
 
   velmora::TMainWindowView window(form);
+  velmora::TAdvancedOptionsWizard wizard(form, platform);
+  velmora::TOutputFormatChooserView chooser(wizard.Form7, &window);
+  velmora::TAdvancedOptionsView options(wizard.Form8, &window);
+  form.OnAdvancedOptions = [&wizard] { wizard.Open(); };
   window.show();
   return application.exec();
 }

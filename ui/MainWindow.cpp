@@ -138,7 +138,7 @@ void TMainWindowView::BuildToolBar() {
   AddToolButton(bar, f.ToolButton5, [&f] { f.btnPauseClick(); });
   AddToolButton(bar, f.ToolButton4, [&f] { f.btnStopClick(); });
   Register(f.ToolButton9, nullptr, bar->addSeparator());
-  AddToolButton(bar, f.ToolButton6, nullptr);
+  AddToolButton(bar, f.ToolButton6, [&f] { f.ToolButton6Click(); });
   std::vector<TButtonState *> skins;
   for (TButtonState &entry : f.SkinMenu) skins.push_back(&entry);
   AddMenu(AddToolButton(bar, f.ToolButton7, nullptr), skins);
@@ -248,7 +248,7 @@ QWidget *TMainWindowView::BuildOutputSettings() {
                                  f.suiComboBox5Change();
                                }),
                   0, 1, 1, 4);
-  grid->addWidget(MakeButton(f.suiButton13, nullptr), 0, 5);
+  grid->addWidget(MakeButton(f.suiButton13, [&f] { f.suiButton13Click(); }), 0, 5);
 
   const struct {
     TLabelState *Label;
