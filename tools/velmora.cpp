@@ -10,6 +10,7 @@
 
 #include "app/MainForm.h"
 #include "dialogs/AdvancedOptionsWizard.h"
+#include "dialogs/LibraryCheck.h"
 #include "ui/AdvancedOptionsView.h"
 #include "ui/CjkFont.h"
 #include "ui/MainWindow.h"
@@ -41,7 +42,7 @@ int main(int argc, char *argv[]) {
   form.SetOutputFolder(outputFolder.string());
 
   velmora::TMainWindowView window(form);
-  velmora::TAdvancedOptionsWizard wizard(form, platform);
+  velmora::TAdvancedOptionsWizard wizard(form, platform, velmora::LibraryCheck(form));
   velmora::TOutputFormatChooserView chooser(wizard.Form7, &window);
   velmora::TAdvancedOptionsView options(wizard.Form8, &window);
   form.OnAdvancedOptions = [&wizard] { wizard.Open(); };
