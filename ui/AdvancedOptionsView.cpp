@@ -1,5 +1,6 @@
 #include "ui/AdvancedOptionsView.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -60,7 +61,13 @@ TAdvancedOptionsView::TAdvancedOptionsView(TForm8 &form, QWidget *parent)
 
   auto *buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  QPushButton *ok = MakeButton(f.suiButton1, &TForm8::suiButton1Click);
+  QPushButton *ok = MakeButton(f.suiButton1, nullptr);
+  // "确定" tries the choice with the codec libraries first, which takes a moment.
+  connect(ok, &QPushButton::clicked, this, [this] {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    form_.suiButton1Click();
+    QApplication::restoreOverrideCursor();
+  });
   ok->setDefault(true);
   buttons->addWidget(ok);
   buttons->addWidget(MakeButton(f.suiButton2, &TForm8::suiButton2Click));
@@ -106,7 +113,7 @@ QCheckBox *TAdvancedOptionsView::MakeCheckBox(TCheckBoxState &state) {
 QPushButton *TAdvancedOptionsView::MakeButton(TButtonState &state, void (TForm8::*click)()) {
   auto *button = new QPushButton(Q(state.Caption));
   button->setObjectName(Q(state.Name));
-  connect(button, &QPushButton::clicked, this, [this, click] { (form_.*click)(); });
+  if (click) connect(button, &QPushButton::clicked, this, [this, click] { (form_.*click)(); });
   controls_.emplace_back(button, &state);
   return button;
 }

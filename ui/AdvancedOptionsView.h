@@ -30,6 +30,7 @@ class TAdvancedOptionsView : public QDialog {
  private:
   QComboBox *MakeComboBox(TComboBoxState &state);
   QCheckBox *MakeCheckBox(TCheckBoxState &state);
+  // `click` null: the caller connects the button.
   QPushButton *MakeButton(TButtonState &state, void (TForm8::*click)());
 
   TForm8 &form_;
