@@ -1,7 +1,6 @@
 #include "dialogs/LibraryCheck.h"
 
 #include <filesystem>
-#include <optional>
 
 #include "converter/FFmpegTask.h"
 #include "dialogs/EncodeTrial.h"
@@ -19,45 +18,54 @@ std::string Upper(std::string text) {
   return text;
 }
 
-constexpr const char *kTargetNames[] = {"", "vcd", "svcd", "dvd"};
+// The muxer the encode names: its disc target's or its forced container
+// ("" when the file's extension decides).
+std::string MuxerName(const TFinalEncode &encode) {
+  static const char *const kTargetMuxers[] = {"vcd", "svcd", "dvd"};
+  const int target = encode.Options.Target;
+  return target >= 1 && target <= 3 ? kTargetMuxers[target - 1] : encode.Options.FileFormat;
+}
 
 // The container as the user knows it, with the file's extension: "MP4 (*.mp4)".
 std::string ContainerName(const TFinalEncode &encode) {
-  const int target = encode.Options.Target;
-  std::string name = target >= 1 && target <= 3 ? kTargetNames[target] : encode.Options.FileFormat;
+  std::string name = MuxerName(encode);
   if (name.empty()) name = encode.Extension.substr(1);
   return Upper(name) + " (*" + encode.Extension + ")";
 }
 
-// The library's muxer for the encode and its default encoder of a kind.
+// The name of the encoder the container takes when the encode names none.
 std::string DefaultCodecName(const TFinalEncode &encode, AVMediaType type) {
-  const int target = encode.Options.Target;
-  const std::string format =
-      target >= 1 && target <= 3 ? kTargetNames[target] : encode.Options.FileFormat;
+  const std::string muxerName = MuxerName(encode);
   const std::string file = "output" + encode.Extension;
   const AVOutputFormat *muxer =
-      ff.av_guess_format(format.empty() ? nullptr : format.c_str(), file.c_str(), nullptr);
+      ff.av_guess_format(muxerName.empty() ? nullptr : muxerName.c_str(), file.c_str(), nullptr);
   if (!muxer) return {};
   return ff.avcodec_get_name(ff.av_guess_codec(muxer, nullptr, file.c_str(), nullptr, type));
 }
 
 struct TStreamChoice {
-  const char *Kind;     // "视频" or "音频"
-  std::string Entry;    // the dialog's entry
-  std::string Codec;    // the encoder the encode names, or the container's default
-  bool Named;           // the encode names its encoder
+  const char *Kind;   // "视频" or "音频"
+  AVMediaType Type;
+  std::string Entry;  // the dialog's entry
+  std::string Codec;  // the encoder the encode names, or the container's default
+  bool Named;         // the encode names its encoder
 };
+
+TStreamChoice StreamOf(const char *kind, AVMediaType type, const std::string &entry,
+                       const std::string &codec, const TFinalEncode &encode) {
+  return {kind, type, entry, codec.empty() ? DefaultCodecName(encode, type) : codec, !codec.empty()};
+}
 
 std::string Describe(const TStreamChoice &stream) {
   return std::string(stream.Kind) + "编码器“" + stream.Entry + "”(" + stream.Codec + ")";
 }
 
 // Whether the library has the encoder the stream names.
-bool HasEncoder(const TStreamChoice &stream, AVMediaType type) {
+bool HasEncoder(const TStreamChoice &stream) {
   if (!stream.Named) return true;
   TFFmpeg lookUp;
   AVCodecID id;
-  return lookUp.FindCodecByName(stream.Codec, type, true, id);
+  return lookUp.FindCodecByName(stream.Codec, stream.Type, true, id);
 }
 
 bool LibrariesReady(TForm1 &main) {
@@ -72,20 +80,12 @@ std::string Refusal(const TChosenOutput &chosen) {
   const TOutputOptions &options = encode.Options;
   const std::string container = ContainerName(encode);
   const bool video = !options.DisableVideo;
-  const TStreamChoice videoStream{"视频", chosen.VideoEncoderEntry,
-                                  options.VideoCodec.empty()
-                                      ? DefaultCodecName(encode, AVMEDIA_TYPE_VIDEO)
-                                      : options.VideoCodec,
-                                  !options.VideoCodec.empty()};
-  const TStreamChoice audioStream{"音频", chosen.AudioEncoderEntry,
-                                  options.AudioCodec.empty()
-                                      ? DefaultCodecName(encode, AVMEDIA_TYPE_AUDIO)
-                                      : options.AudioCodec,
-                                  !options.AudioCodec.empty()};
-  for (const auto &[stream, type, used] :
-       {std::tuple{&videoStream, AVMEDIA_TYPE_VIDEO, video},
-        std::tuple{&audioStream, AVMEDIA_TYPE_AUDIO, true}})
-    if (used && !HasEncoder(*stream, type))
+  const TStreamChoice videoStream =
+      StreamOf("视频", AVMEDIA_TYPE_VIDEO, chosen.VideoEncoderEntry, options.VideoCodec, encode);
+  const TStreamChoice audioStream =
+      StreamOf("音频", AVMEDIA_TYPE_AUDIO, chosen.AudioEncoderEntry, options.AudioCodec, encode);
+  for (const TStreamChoice *stream : {&videoStream, &audioStream})
+    if ((stream == &audioStream || video) && !HasEncoder(*stream))
       return "编码库中没有" + Describe(*stream) + "，无法生成 " + container + " 文件，请选择其他" +
              stream->Kind + "编码器。";
 

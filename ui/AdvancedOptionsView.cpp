@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/ComboBoxMirror.h"
+
 namespace velmora {
 
 namespace {
@@ -121,17 +123,7 @@ QPushButton *TAdvancedOptionsView::MakeButton(TButtonState &state, void (TForm8:
 void TAdvancedOptionsView::Refresh() {
   mirroring_ = true;
   setWindowTitle(Q(form_.Caption));
-  for (const auto &[box, state] : boxes_) {
-    QStringList items;
-    for (const std::string &item : state->Items) items << Q(item);
-    QStringList shown;
-    for (int i = 0; i < box->count(); ++i) shown << box->itemText(i);
-    if (shown != items) {
-      box->clear();
-      box->addItems(items);
-    }
-    box->setCurrentIndex(state->ItemIndex);
-  }
+  for (const auto &[box, state] : boxes_) MirrorComboBox(*box, *state);
   for (const auto &[check, state] : checks_) check->setChecked(state->Checked);
   for (const auto &[widget, control] : controls_) {
     widget->setEnabled(control->Enabled);

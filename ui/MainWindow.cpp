@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 #include <memory>
 
+#include "ui/ComboBoxMirror.h"
 #include "ui/JobListWidget.h"
 #include "ui/ProgressBarDelegate.h"
 
@@ -424,17 +425,7 @@ void TMainWindowView::MirrorJobList() {
 }
 
 void TMainWindowView::MirrorComboBoxes() {
-  for (const auto &[box, state] : comboBoxes_) {
-    QStringList items;
-    for (const std::string &item : state->Items) items << Q(item);
-    QStringList shown;
-    for (int i = 0; i < box->count(); ++i) shown << box->itemText(i);
-    if (shown != items) {
-      box->clear();
-      box->addItems(items);
-    }
-    box->setCurrentIndex(state->ItemIndex);
-  }
+  for (const auto &[box, state] : comboBoxes_) MirrorComboBox(*box, *state);
 }
 
 void TMainWindowView::MirrorTexts() {
