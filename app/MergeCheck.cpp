@@ -93,10 +93,12 @@ TMergeExpectation ExpectedOutput(const TOutputOptions &final, const std::string 
   for (const TSourceMedia &source : sources)
     expected.sourceDurationsUs.push_back(source.DurationUs);
 
+  // A disc target brings its codecs; an encoder the record names wins over
+  // the target's (the options after the target replace its choice).
   for (const TDiscCodecs &disc : kDiscCodecs) {
     if (final.Target != disc.Target) continue;
-    expected.videoCodec = disc.Video;
-    expected.audioCodec = disc.Audio;
+    expected.videoCodec = final.VideoCodec.empty() ? disc.Video : CodecOfEncoder(final.VideoCodec);
+    expected.audioCodec = final.AudioCodec.empty() ? disc.Audio : CodecOfEncoder(final.AudioCodec);
     return expected;
   }
   const AVOutputFormat *format = ff.av_guess_format(

@@ -1,6 +1,7 @@
 // Applying an output preset: the settings it writes and the lists it puts
 // into the five quality boxes.
-#include "app/OutputPresets.h"
+#include "app/MainForm.h"
+#include "app/OutputPresetTable.h"
 
 namespace velmora {
 
@@ -46,36 +47,23 @@ void ApplyOtherSettings(const TOutputPreset &preset, TOutputSettings &settings) 
   }
 }
 
-void Fill(TComboBoxState &box, const TListChoice &choice) { box.Fill(*choice.List, choice.Entry); }
+void Fill(TComboBoxState &box, const TListChoice &choice, int entry) {
+  box.Fill(*choice.List, entry);
+}
 
 }  // namespace
 
-void ApplyPresetSettings(int presetIndex, TOutputSettings &settings) {
-  settings.AudioOnly = false;
-  if (presetIndex < 0 || presetIndex >= kPresetCount) return;
-  const TOutputPreset &preset = kOutputPresets[presetIndex];
-  ApplyVideoRule(preset, settings);
-  ApplyAudioRule(preset, settings);
-  ApplyOtherSettings(preset, settings);
-}
-
-TQualityBoxFill QualityBoxFill(int presetIndex, const std::string &tvNorm) {
-  const TOutputPreset &preset = kOutputPresets[presetIndex];
-  const bool ntsc = *preset.Target && tvNorm == "NTSC";
-  return {preset.VideoBitRate,
-          {&kAudioQuality, kAudioQualityDefaultEntry},
-          preset.FrameRate,
-          {preset.AudioOnly ? &kNone : &kAspect, 0},
-          {preset.FrameSize.List, ntsc ? preset.FrameSizeNtscEntry : preset.FrameSize.Entry}};
-}
-
 void TForm1::FillQualityBoxes(int presetIndex) {
-  const TQualityBoxFill fill = QualityBoxFill(presetIndex, Settings.TvNorm);
-  Fill(suiComboBox6, fill.VideoBitRate);
-  Fill(suiComboBox10, fill.FrameSize);
-  Fill(suiComboBox8, fill.FrameRate);
-  Fill(suiComboBox7, fill.AudioQuality);
-  Fill(suiComboBox9, fill.Aspect);
+  const TOutputPreset &preset = kOutputPresets[presetIndex];
+  const bool ntsc = *preset.Target && Settings.TvNorm == "NTSC";
+  Fill(suiComboBox6, preset.VideoBitRate, preset.VideoBitRate.Entry);
+  Fill(suiComboBox10, preset.FrameSize, ntsc ? preset.FrameSizeNtscEntry : preset.FrameSize.Entry);
+  Fill(suiComboBox8, preset.FrameRate, preset.FrameRate.Entry);
+  suiComboBox7.Fill(kAudioQuality, kAudioQualityDefaultEntry);
+  if (preset.AudioOnly)
+    suiComboBox9.Fill(kNone, 0);
+  else
+    suiComboBox9.Fill(kAspect, 0);
 }
 
 void TForm1::suiComboBox5Change() {
@@ -83,10 +71,14 @@ void TForm1::suiComboBox5Change() {
   for (TComboBoxState *box :
        {&suiComboBox6, &suiComboBox7, &suiComboBox8, &suiComboBox9, &suiComboBox10})
     box->Clear();
+  Settings.AudioOnly = false;
   const int index = suiComboBox5.ItemIndex;
-  ApplyPresetSettings(index, Settings);
   if (index < 0 || index >= kPresetCount) return;
   PresetNumber = index + 1;
+  const TOutputPreset &preset = kOutputPresets[index];
+  ApplyVideoRule(preset, Settings);
+  ApplyAudioRule(preset, Settings);
+  ApplyOtherSettings(preset, Settings);
   FillQualityBoxes(index);
 }
 

@@ -1,7 +1,7 @@
 #include "dialogs/AdvancedOptions.h"
 
-#include "app/OutputPresets.h"
 #include "dialogs/ChoiceWrites.h"
+#include "dialogs/FinalEncodePreview.h"
 #include "dialogs/OptionLists.h"
 #include "dialogs/OutputTypeTable.h"
 
@@ -135,25 +135,12 @@ void TForm8::WriteChoices(TOutputSettings &settings) const {
                      settings);
 }
 
-TChosenOutput TForm8::ChosenOutput() const {
+TChosenOutput TForm8::ChosenOutput() {
   TChosenOutput chosen;
-  {
-    const TForm1::TStateLock lock = main_.Lock();
-    chosen.Settings = main_.Settings;
-    const TOutputType *type = FindOutputType(main_.ChosenTypeNumber);
-    chosen.PresetIndex = type ? type->Preset : main_.suiComboBox5.ItemIndex;
-  }
-  WriteChoices(chosen.Settings);
-  ApplyPresetSettings(chosen.PresetIndex, chosen.Settings);
-  if (chosen.PresetIndex >= 0 && chosen.PresetIndex < kPresetCount) {
-    const TQualityBoxFill fill = QualityBoxFill(chosen.PresetIndex, chosen.Settings.TvNorm);
-    const auto text = [](const TListChoice &choice) { return choice.List->at(choice.Entry); };
-    chosen.VideoBitRateText = text(fill.VideoBitRate);
-    chosen.AudioQualityText = text(fill.AudioQuality);
-    chosen.FrameRateText = text(fill.FrameRate);
-    chosen.AspectText = text(fill.Aspect);
-    chosen.FrameSizeText = text(fill.FrameSize);
-  }
+  chosen.Encode = PreviewFinalEncode(main_, [this] {
+    WriteChoices(main_.Settings);
+    Button8Click();
+  });
   chosen.VideoEncoderEntry = suiComboBox1.Text;
   chosen.AudioEncoderEntry = suiComboBox5.Text;
   return chosen;

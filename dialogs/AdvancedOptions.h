@@ -74,8 +74,8 @@ class TForm8 : public TDialogWindow {
  private:
   // The choices written into `settings`, steps 1 to 9 of "确定".
   void WriteChoices(TOutputSettings &settings) const;
-  // What the main window would hold after "确定".
-  TChosenOutput ChosenOutput() const;
+  // What the next merge would encode after "确定".
+  TChosenOutput ChosenOutput();
   void FillAudioBoxes(const TListChoice &bitRates, const TListChoice &sampleRates,
                       const TListChoice &channels);
   void SetVideoControlsEnabled(bool enabled);

@@ -1,25 +1,22 @@
 #pragma once
-// What "确定" of the advanced options dialog would leave for the next merge,
-// worked out before anything is written: the main window's settings once
-// the dialog's choices and the type's preset are applied, the texts the
-// quality boxes then show, and the dialog entries the user chose. A check
-// of this can refuse the choice while the main window is still untouched.
+// What "确定" of the advanced options dialog would lead to, worked out
+// before anything is written: the record and the file extension the next
+// merge's final encode would get, and the dialog entries the user chose. A
+// check of this can refuse the choice while the main window is untouched.
 #include <functional>
 #include <string>
 
-#include "app/MainForm.h"
+#include "converter/OptionRecords.h"
 
 namespace velmora {
 
+struct TFinalEncode {
+  TOutputOptions Options;
+  std::string Extension;  // with its dot: ".mp4"
+};
+
 struct TChosenOutput {
-  TOutputSettings Settings;
-  int PresetIndex = -1;
-  // The selected texts of the main window's quality boxes after the preset.
-  std::string VideoBitRateText;  // suiComboBox6
-  std::string AudioQualityText;  // suiComboBox7
-  std::string FrameRateText;     // suiComboBox8
-  std::string AspectText;        // suiComboBox9
-  std::string FrameSizeText;     // suiComboBox10
+  TFinalEncode Encode;
   // The dialog's encoder entries.
   std::string VideoEncoderEntry;
   std::string AudioEncoderEntry;

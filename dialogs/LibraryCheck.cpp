@@ -4,7 +4,6 @@
 
 #include "converter/FFmpegTask.h"
 #include "dialogs/EncodeTrial.h"
-#include "dialogs/FinalEncode.h"
 #include "libav/FFmpegException.h"
 #include "libav/FFmpegLoader.h"
 
@@ -76,7 +75,7 @@ bool LibrariesReady(TForm1 &main) {
 }
 
 std::string Refusal(const TChosenOutput &chosen) {
-  const TFinalEncode encode = FinalEncodeOf(chosen);
+  const TFinalEncode &encode = chosen.Encode;
   const TOutputOptions &options = encode.Options;
   const std::string container = ContainerName(encode);
   const bool video = !options.DisableVideo;

@@ -204,8 +204,8 @@ TEST_F(AdvancedOptionsTest, AmrBitRatesBecomeBitsPerSecond) {
   EXPECT_EQ(BitRateOf("7.4.1"), std::nullopt);
 }
 
-// The check sees exactly what "确定" then leaves in the main window.
-TEST_F(AdvancedOptionsTest, TheCheckIsShownWhatOkWillWrite) {
+// The check sees the final encode that a merge after "确定" makes.
+TEST_F(AdvancedOptionsTest, TheCheckIsShownTheFinalEncodeOfTheNextMerge) {
   std::vector<TChosenOutput> seen;
   MakeWizard([&](const TChosenOutput &chosen) {
     seen.push_back(chosen);
@@ -218,32 +218,49 @@ TEST_F(AdvancedOptionsTest, TheCheckIsShownWhatOkWillWrite) {
     seen.clear();
     ASSERT_TRUE(dialog().Button4Click());
     ASSERT_EQ(seen.size(), 1u);
-    const TChosenOutput &chosen = seen[0];
-    EXPECT_TRUE(chosen.Settings == form->Settings);
-    EXPECT_EQ(chosen.PresetIndex, form->suiComboBox5.ItemIndex);
-    EXPECT_EQ(chosen.VideoBitRateText, form->suiComboBox6.Text);
-    EXPECT_EQ(chosen.AudioQualityText, form->suiComboBox7.Text);
-    EXPECT_EQ(chosen.FrameRateText, form->suiComboBox8.Text);
-    EXPECT_EQ(chosen.AspectText, form->suiComboBox9.Text);
-    EXPECT_EQ(chosen.FrameSizeText, form->suiComboBox10.Text);
-    EXPECT_EQ(chosen.VideoEncoderEntry, dialog().suiComboBox1.Text);
-    EXPECT_EQ(chosen.AudioEncoderEntry, dialog().suiComboBox5.Text);
+    EXPECT_EQ(seen[0].VideoEncoderEntry, dialog().suiComboBox1.Text);
+    EXPECT_EQ(seen[0].AudioEncoderEntry, dialog().suiComboBox5.Text);
+    const TOutputSettings written = form->Settings;
+    // What the merge's settings routines make of what was written.
+    form->Button28Click();
+    form->Button29Click();
+    form->ApplyFinalCompletions();
+    const TOutputOptions merge = form->FinalOutputOptions(), &shown = seen[0].Encode.Options;
+    EXPECT_EQ(seen[0].Encode.Extension, form->FinalExtension());
+    EXPECT_EQ(shown.FileFormat, merge.FileFormat);
+    EXPECT_EQ(shown.VideoCodec, merge.VideoCodec);
+    EXPECT_EQ(shown.VideoTag, merge.VideoTag);
+    EXPECT_EQ(shown.AudioCodec, merge.AudioCodec);
+    EXPECT_EQ(shown.AudioBitrate, merge.AudioBitrate);
+    EXPECT_EQ(shown.AudioSampleRate, merge.AudioSampleRate);
+    EXPECT_EQ(shown.AudioChannels, merge.AudioChannels);
+    EXPECT_EQ(shown.AudioVolume, merge.AudioVolume);
+    EXPECT_EQ(shown.VideoBitrate, merge.VideoBitrate);
+    EXPECT_EQ(shown.FrameSize, merge.FrameSize);
+    EXPECT_EQ(shown.FrameRate, merge.FrameRate);
+    EXPECT_EQ(shown.VideoFilters, merge.VideoFilters);
+    EXPECT_EQ(shown.Target, merge.Target);
+    EXPECT_EQ(shown.TargetNorm, merge.TargetNorm);
+    EXPECT_EQ(shown.DisableVideo, merge.DisableVideo);
+    form->Settings = written;
   }
 }
 
 TEST_F(AdvancedOptionsTest, ARefusedChoiceIsShownAndLeavesTheMainWindowAsItWas) {
   MakeWizard([](const TChosenOutput &chosen) {
-    return chosen.Settings.AudioCodec == "flac" ? std::string("不能写入") : std::string();
+    return chosen.Encode.Options.AudioCodec == "flac" ? std::string("不能写入") : std::string();
   });
   PickPreset(3);
   OpenOptionsFor(14);
   Choose(dialog().suiComboBox5, "Flac音频编码器");
   const TOutputSettings before = form->Settings;
+  const std::string savedCodec = form->SavedFinalSettings.AudioCodec;
   const TComboBoxState presetBox = form->suiComboBox5, sizeBox = form->suiComboBox10;
   platform.ClearCalls();
   dialog().suiButton1Click();
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"不能写入"});
   EXPECT_TRUE(form->Settings == before);
+  EXPECT_EQ(form->SavedFinalSettings.AudioCodec, savedCodec);
   EXPECT_EQ(form->PresetNumber, 4);
   EXPECT_EQ(form->suiComboBox5.ItemIndex, presetBox.ItemIndex);
   EXPECT_EQ(form->suiComboBox10.Items, sizeBox.Items);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "WizardFixture.h"
-#include "WizardMerge.h"
 #include "dialogs/LibraryCheck.h"
 
 namespace velmora::test {
@@ -33,7 +32,7 @@ TEST_F(LibraryCheckTest, AChoiceTheLibrariesWritePasses) {
 
 TEST_F(LibraryCheckTest, AnEncoderTheLibrariesLackIsNamedWithTheContainer) {
   TChosenOutput chosen = Type16();
-  chosen.Settings.AudioCodec = "libnothing";
+  chosen.Encode.Options.AudioCodec = "libnothing";
   chosen.AudioEncoderEntry = "某音频编码器";
   EXPECT_EQ(Check(chosen),
             "编码库中没有音频编码器“某音频编码器”(libnothing)，无法生成 MP4 (*.mp4) 文件，"
@@ -42,7 +41,7 @@ TEST_F(LibraryCheckTest, AnEncoderTheLibrariesLackIsNamedWithTheContainer) {
 
 TEST_F(LibraryCheckTest, ACodecTheContainerRefusesIsNamedWithTheLibrarysReason) {
   TChosenOutput chosen = Type16();
-  chosen.Settings.AudioCodec = "flac";
+  chosen.Encode.Options.AudioCodec = "flac";
   chosen.AudioEncoderEntry = "Flac音频编码器";
   const std::string refusal = Check(chosen);
   EXPECT_EQ(refusal.substr(0, refusal.find('\n')),

@@ -4,9 +4,10 @@
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 
 #include "WizardFixture.h"
-#include "WizardMerge.h"
 
 namespace velmora::test {
 namespace {
@@ -26,10 +27,9 @@ class MergeAfterWizardTest : public WizardFixture {
     OpenOptionsFor(1);
     adjust(wizard->Form8);
     EXPECT_TRUE(wizard->Form8.Button4Click());
-    const TMergeOutcome merge =
-        MergeWith(FinalEncodeOf(ChosenOutputOf(*form)), sources, outputFolder);
-    EXPECT_TRUE(merge.Made) << merge.Error;
-    return merge.Output;
+    const TMergeResult merge = Merge();
+    EXPECT_EQ(merge.Outcome, TMergeOutcome::Done) << merge.Message;
+    return merge.OutputPath;
   }
 
   // The first picture of a file in grey, at the sources' size.
@@ -87,7 +87,9 @@ TEST_F(MergeAfterWizardTest, HorizontalFlipMirrorsThePicture) {
 }
 
 TEST_F(MergeAfterWizardTest, HalfTheVolumeHalvesTheAmplitude) {
-  const double unchanged = SoundLevel(MergeType1([](TForm8 &) {}));
+  const std::string plain = MergeType1([](TForm8 &) {});
+  const double unchanged = SoundLevel(plain);
+  std::filesystem::remove(plain);
   const double halved = SoundLevel(MergeType1([this](TForm8 &dialog) {
     Choose(dialog.suiComboBox9, "音量降低50%");
   }));

@@ -5,7 +5,7 @@
 namespace velmora::test {
 
 void WizardFixture::SetUp() {
-  FormFixture::SetUp();
+  MergeFixture::SetUp();
   MakeWizard();
 }
 

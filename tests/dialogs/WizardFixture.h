@@ -1,21 +1,21 @@
 #pragma once
 // The advanced-options wizard over a main-window model on a scripted
 // platform, opened the way the user opens it: the main window's tool bar
-// button.
+// button. The window can merge (its sources listed as a test needs them).
 #include <gtest/gtest.h>
 
-#include "../app/FormFixture.h"
+#include "../app/MergeFixture.h"
 #include "dialogs/AdvancedOptionsWizard.h"
 
 namespace velmora::test {
 
-class WizardFixture : public FormFixture {
+class WizardFixture : public MergeFixture {
  protected:
   void SetUp() override;
   void TearDown() override;
 
-  // The wizard to use: without a check of the choices unless a test sets one
-  // first (call before SetUp ends, or use MakeWizard).
+  // A new wizard with `check` (none: every choice is taken), opened by the
+  // main window's buttons from now on. SetUp makes one without a check.
   void MakeWizard(TChosenOutputCheck check = {});
   // Picks the main window's preset `index` as the user does.
   void PickPreset(int index);
