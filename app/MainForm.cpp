@@ -2,6 +2,7 @@
 // of its controls, the converters' log lines and the status bar hints.
 #include "app/MainForm.h"
 
+#include "app/Application.h"
 #include "app/OpenDialogFilter.h"
 #include "app/OutputPresetTable.h"
 
@@ -102,6 +103,7 @@ TForm1::TForm1(TPlatform &platform, TRegistryStore &registry, const TProgramFile
 }
 
 TForm1::~TForm1() {
+  TApplication::Instance().ClearOnException(this);
   SetChangeListener(nullptr);
   for (TFFmpegVCL *converter : {&SourceConverter, &JoinConverter, &ProbeConverter}) {
     converter->RemoveAllTasks();

@@ -19,7 +19,8 @@ What it reads of a sheet:
 - a progress bar's text against its groove and against its chunk, since the
   text is drawn across both.
 Rules for parts without text (scroll bars, the progress chunk, separators,
-handles) may set a background alone.
+handles) may set a background alone. A sheet must also style every kind of
+control the windows use (KINDS).
 """
 import glob
 import os
@@ -35,6 +36,13 @@ TEXTLESS = re.compile(
     r"down-arrow|up-arrow|indicator|menu-indicator|branch|corner)\b|^QScrollBar\b|"
     r"^QStatusBar::item\b|^QToolBar::")
 HEX = re.compile(r"#[0-9a-fA-F]{6}\b")
+
+# The control kinds of the windows; each needs a rule of its own.
+KINDS = ["QWidget", "QLabel", "QCheckBox", "QRadioButton", "QToolTip", "QToolBar", "QToolButton",
+         "QMenu", "QMenu::item", "QPushButton", "QLineEdit", "QPlainTextEdit", "QComboBox",
+         "QComboBox QAbstractItemView", "QTreeView", "QListView", "QHeaderView::section",
+         "QProgressBar", "QProgressBar::chunk", "QGroupBox", "QGroupBox::title", "QTabBar::tab",
+         "QStatusBar", "QScrollBar:vertical", "QScrollBar::handle"]
 
 
 def luminance(hex_colour):
@@ -109,6 +117,10 @@ def check_sheet(path):
             if ratio < MINIMUM:
                 problems.append("%s: %s on %s is %.2f:1" % (what, text, background, ratio))
 
+    styled = {s for r in rules for s in r.selectors}
+    for kind in KINDS:
+        if kind not in styled:
+            problems.append("%s is not styled" % kind)
     chunks = [r for r in rules if any(s.startswith("QProgressBar::chunk") for s in r.selectors)]
     for rule in rules:
         d = rule.declarations
