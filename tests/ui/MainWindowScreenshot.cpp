@@ -9,7 +9,6 @@
 // SKIN is a stored skin value ("skin1" … "skin18"); without it the window
 // keeps the look it was built with.
 #include <QApplication>
-#include <QCursor>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
@@ -53,8 +52,6 @@ velmora::TProgramFiles DemoProgram(const fs::path &demo, const std::string &skin
 }
 
 void Settle(QApplication &application) {
-  // No mouse over any control.
-  QCursor::setPos(-100, -100);
   for (int i = 0; i < 5; ++i) application.processEvents();
 }
 
@@ -75,6 +72,9 @@ bool MainWindowPicture(QApplication &application, velmora::TProgramWindows &wind
       return false;
   }
   velmora::TForm1 &form = windows.Form1();
+  // Away from the pointer, which rests at the screen's corner: no control
+  // shows as hovered.
+  windows.MainWindow().move(40, 40);
   windows.MainWindow().show();
   form.AddDroppedFiles(files);
   if (form.AdvListView1.RowCount() != 3) {
