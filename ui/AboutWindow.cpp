@@ -1,13 +1,11 @@
 #include "ui/AboutWindow.h"
 
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
-#include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "ui/DialogButtons.h"
 #include "ui/ProgramIcon.h"
 
 namespace velmora {
@@ -72,14 +70,7 @@ TAboutWindowView::TAboutWindowView(TForm4 &form, QWidget *parent)
   libraries_->setMinimumHeight(220);
   layout->addWidget(libraries_, 1);
 
-  auto *ok = new QPushButton(Q(form_.btnOK.Caption));
-  ok->setObjectName(Q(form_.btnOK.Name));
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  auto *buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(ok);
-  layout->addLayout(buttons);
+  layout->addLayout(AcceptButtonRow(*this, form_.btnOK));
   resize(700, 430);
 }
 

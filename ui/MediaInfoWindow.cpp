@@ -2,10 +2,10 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
+
+#include "ui/DialogButtons.h"
 
 namespace velmora {
 
@@ -50,14 +50,7 @@ TMediaInfoWindowView::TMediaInfoWindowView(TForm9 &form, QWidget *parent)
     }
     layout->addWidget(box);
   }
-  auto *ok = new QPushButton(Q(form_.btnOK.Caption));
-  ok->setObjectName(Q(form_.btnOK.Name));
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  auto *buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(ok);
-  layout->addLayout(buttons);
+  layout->addLayout(AcceptButtonRow(*this, form_.btnOK));
 }
 
 void TMediaInfoWindowView::Prepare(const TMediaInfoValues &values) {

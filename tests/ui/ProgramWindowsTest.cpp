@@ -22,6 +22,7 @@
 #include "app/ScriptedPlatform.h"
 #include "support/TestSupport.h"
 #include "ui/ProgramWindows.h"
+#include "ui/QtPlatform.h"
 #include "ui/Skins.h"
 
 namespace velmora {
@@ -107,6 +108,13 @@ TEST(BuiltInStylesTest, TheFiveBuiltInStylesAreCompiledIn) {
   }
   EXPECT_TRUE(BuiltInStyleSheet("royale.sui").isEmpty());
   EXPECT_TRUE(BuiltInStyleSheet("macos").isEmpty());
+}
+
+TEST(DesktopUrlTest, AddressesStayAsTheyAreAndEverythingElseIsALocalFile) {
+  EXPECT_EQ(DesktopUrl("https://velmora.example.org/").toString(), "https://velmora.example.org/");
+  EXPECT_EQ(DesktopUrl("mailto:support@velmora.example.org").scheme(), "mailto");
+  EXPECT_EQ(DesktopUrl("/home/用户/视频 目录").toLocalFile(), "/home/用户/视频 目录");
+  EXPECT_EQ(DesktopUrl("/tmp/http:/x").scheme(), "file");
 }
 
 TEST_F(ProgramWindowsTest, TheMainWindowStartsWithTheStoredSkinAndOutputFolder) {
