@@ -25,7 +25,6 @@
 #include <memory>
 
 #include "ui/JobListWidget.h"
-#include "ui/ProgramIcon.h"
 #include "ui/ProgressBarDelegate.h"
 #include "ui/ToolIcons.h"
 
@@ -58,7 +57,6 @@ QWidget *NewRow(QHBoxLayout *&layout) {
 TMainWindowView::TMainWindowView(TForm1 &form, QWidget *parent)
     : QMainWindow(parent), form_(form) {
   setObjectName("TForm1");
-  setWindowIcon(ProgramIcon());
   BuildToolBar();
   auto *central = new QWidget(this);
   auto *layout = new QVBoxLayout(central);
