@@ -34,7 +34,9 @@ std::vector<TBoundLibrary> BoundLibraries() {
   const TFFmpegLoader &loader = TFFmpegLoader::Instance();
   std::vector<TBoundLibrary> libraries;
   for (const TLibraryQueries &query : Queries()) {
-    TBoundLibrary library{query.Name, query.Kind};
+    TBoundLibrary library;
+    library.Name = query.Name;
+    library.Kind = query.Kind;
     library.Bound = loader.LibraryLoaded(query.Kind) && query.Version && query.Licence;
     if (library.Bound) {
       library.Version = LibraryVersionText(query.Version());
