@@ -19,6 +19,7 @@ PACKAGES=(
   libswresample-dev
   libswscale-dev
   ffmpeg
+  libcurl4-openssl-dev  # the update window's download
   time  # /usr/bin/time: peak memory in the benchmarks
   qt6-base-dev        # the window program and its views
   libgl-dev           # OpenGL headers that Qt's Gui module asks for at configure time
