@@ -116,13 +116,17 @@ TForm1::TForm1(TPlatform &platform, TRegistryStore &registry, std::string progra
 }
 
 TForm1::~TForm1() {
-  // Tasks stopped now end the merge without a join or a finishing action.
+  // Tasks stopped now end the merge without a join or a finishing action;
+  // the merge's thread ends first, as it calls the converters.
   closing_ = true;
   joinControl_.RequestStop();
+  mergeEvents_.Stop();
   SetChangeListener(nullptr);
   for (TFFmpegVCL *converter : {&SourceConverter, &JoinConverter, &ProbeConverter}) {
     converter->RemoveAllTasks();
     converter->OnLog = nullptr;
+    converter->OnProgress = nullptr;
+    converter->OnTerminate = nullptr;
   }
 }
 

@@ -12,8 +12,10 @@
 // with their own locks held; so a log line never waits for this lock: on the
 // thread that holds it the line goes straight into mmoLog, on any other one
 // it waits in a small queue of its own that the next holder of the lock
-// empties into mmoLog. Code that holds the lock must still not wait for a
-// running task or for the GUI thread, whose handlers need the lock too.
+// empties into mmoLog. The converters' other events are handed over to the
+// merge's own thread, which handles them with the lock: a converter's thread
+// never waits for it. Code that holds the lock must still not wait for the
+// merge's thread or for the GUI thread, whose handlers need the lock too.
 #include <array>
 #include <atomic>
 #include <functional>
@@ -25,6 +27,7 @@
 
 #include "app/AppendFile.h"
 #include "app/Controls.h"
+#include "app/EventQueue.h"
 #include "app/MergeRun.h"
 #include "app/Platform.h"
 #include "app/RegistryStore.h"
@@ -141,8 +144,10 @@ class TForm1 {
   // The same without waiting: it owns the state only when the lock was free
   // (or already held by the caller).
   TStateLock TryLock() { return TStateLock(*this, false); }
-  // Called after every change (null: none). Replacing the listener waits
-  // until a call of the old one has returned.
+  // Called after every change (null: none), on the thread that made it,
+  // which may hold a converter's locks: the listener must not wait for the
+  // state lock. Replacing the listener waits until a call of the old one has
+  // returned.
   void SetChangeListener(std::function<void()> listener);
   // Every control of the window, for views that mirror visibility and
   // availability by name.
@@ -442,8 +447,9 @@ class TForm1 {
   std::mutex listenerLock_;
   std::function<void()> listener_;
 
-  TMergeRun run_;             // what this merge keeps beside the named fields
+  TMergeRun run_;               // what this merge keeps beside the named fields
   TAppendControl joinControl_;  // pauses and stops the appends
+  TEventQueue mergeEvents_;     // where the converters' events are handled
   std::atomic<bool> closing_{false};  // the window goes: events change nothing
   // While a merge's run of each converter is on. Other events (a task made
   // when a file was added, ending as its row is removed) change nothing and

@@ -221,7 +221,7 @@ TEST_F(MergeDriverTest, PausingAndResumingInBothPhases) {
   GateSourceProgress(sources);
   GateJoinProgress(join);
   form->btnStartClick();
-  WaitFor([&] { return sources.Reached(); });
+  WaitFor([&] { return sources.Reached() && Column(kColStatus)[0] == kStatusConverting; });
 
   form->btnPauseClick();
   {
@@ -270,15 +270,18 @@ TEST_F(MergeDriverTest, TheMergeBarMovesOnlyInTheJoinAndFifteenFramesBecomeTwent
   form->SelectItem(form->suiComboBox8, 2);  // "15.00"
   ASSERT_EQ(form->suiComboBox8.Text, "15.00");
   form->suiProgressBar1.Position = 37;  // left from an earlier merge
-  std::atomic<int> highestDuringSources{-1};
-  auto handler = form->SourceConverter.OnProgress;
-  form->SourceConverter.OnProgress = [&, handler](int i, int f, int fps, int d, float q, float b,
-                                                  std::int64_t s, int t) {
-    handler(i, f, fps, d, q, b, s, t);
-    auto lock = form->Lock();
-    highestDuringSources = std::max(highestDuringSources.load(), form->suiProgressBar1.Position);
-  };
-  const TMergeResult result = Merge();
+  // The merge bar as the changes of the sources' phase leave it, looked at
+  // on every change while waiting for the end.
+  int highestDuringSources = -1;
+  bool joined = false;
+  form->btnStartClick();
+  WaitFor([&] {
+    joined = joined || form->JoinPhase == kYes;
+    if (!joined)
+      highestDuringSources = std::max(highestDuringSources, form->suiProgressBar1.Position);
+    return form->LastMerge.Count > 0;
+  });
+  const TMergeResult result = Result();
   ASSERT_EQ(result.Outcome, TMergeOutcome::Done) << result.Message;
   EXPECT_EQ(highestDuringSources, 0);
   EXPECT_EQ(form->suiProgressBar1.Position, 100);
