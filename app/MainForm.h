@@ -406,10 +406,11 @@ class TForm1 {
   void SetMergeCommands(bool start, bool pause, bool stop);
   // What a merge locks, available again; the merge commands for idle.
   void ReturnToIdle();
-  // Ends a merge that could not start or join: intermediates gone, idle, the
-  // reason in the log and the status bar; returns the message to show, after
-  // which the caller records the end.
+  // A merge that could not start or join: intermediates gone, the final
+  // values back, the reason in the log and the status bar; returns the
+  // message to show, after which EndAbandonedMerge makes the window idle.
   std::string AbandonMerge(const std::string &logLine, const std::string &message);
+  void EndAbandonedMerge(const std::string &message);
   void MarkRows(const std::vector<std::string> &from, const std::string &to);
   void SourcePhaseEnded();
   // The end of a merge in its join phase (ended, failed or stopped).

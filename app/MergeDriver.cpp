@@ -186,7 +186,7 @@ bool TForm1::Button14Click() {
   const auto abandon = [this](const std::string &logLine, const std::string &message) {
     SourceConverter.RemoveAllTasks();
     ShowMergeMessage(AbandonMerge(logLine, message), false);
-    RecordMergeEnd(TMergeOutcome::Failed, message);
+    EndAbandonedMerge(message);
     return false;
   };
   bool audioChosen = false;

@@ -181,7 +181,7 @@ void TForm1::Button26Click() {
   }
   ShowMergeMessage(message, false);
   TChange change(*this);
-  RecordMergeEnd(TMergeOutcome::Failed, message);
+  EndAbandonedMerge(message);
 }
 
 void TForm1::JoinConverterProgress(int AIndex, int ACurrentDuration) {
@@ -277,8 +277,8 @@ void TForm1::JoinPhaseEnded() {
   const bool acted = action == kShutDown     ? Button18Click()
                      : action == kOpenFolder ? Button20Click()
                                              : true;
-  // Idle only now: a merge started meanwhile would wait for this task to
-  // end while holding the lock that this handler needs.
+  // Idle only now: a merge started before would have its state changed by
+  // the rest of this one.
   TChange change(*this);
   if (!acted)
     AddLogBlock(action == kShutDown ? "无法关闭计算机" : "无法打开文件夹：" + suiEdit1.Text);
@@ -292,9 +292,13 @@ std::string TForm1::AbandonMerge(const std::string &logLine, const std::string &
   RestoreSavedFinalSettings();
   JoinPhase = kNo;
   Paused = kNo;
-  ReturnToIdle();
   ReportMergeResult("合并失败：" + message);
   return message;
+}
+
+void TForm1::EndAbandonedMerge(const std::string &message) {
+  ReturnToIdle();
+  RecordMergeEnd(TMergeOutcome::Failed, message);
 }
 
 void TForm1::ReportMergeResult(const std::string &message) {
