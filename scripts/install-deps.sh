@@ -25,6 +25,7 @@ PACKAGES=(
   fonts-wqy-microhei  # a CJK font, so the Chinese texts show
   xvfb                # xvfb-run: the window program without a display
   xauth
+  python3             # the skins' palette table and their contrast check
 )
 
 missing=()
