@@ -17,6 +17,8 @@ using test::MergeFixture;
 
 class MergeDriverTest : public MergeFixture {
  protected:
+  void CloseDuringMerge(bool inJoin);
+
   // Adds the sources and picks the AVI preset.
   void AddAll(const std::vector<std::string> &sources) {
     form->SelectItem(form->suiComboBox5, 0);
@@ -174,6 +176,49 @@ TEST_F(MergeDriverTest, AStopDuringTheSourcesKeepsTheIntermediatesAndMakesNothin
   EXPECT_EQ(form->Settings.VideoCodec, "mpeg4");
   EXPECT_EQ(form->Settings.VideoTag, "DX50");
   ExpectIdle();
+}
+
+// Closing the window in either phase of a merge ends it: no join after the
+// sources, no finishing action, the sources untouched and the window's
+// temporary folder gone.
+void MergeDriverTest::CloseDuringMerge(bool inJoin) {
+  ReportOften();
+  const std::vector<std::string> sources = {LongSource("a.mpg"), Source("b.avi")};
+  std::vector<std::string> before;
+  for (const std::string &source : sources) before.push_back(Checksum(source));
+  AddAll(sources);
+  form->SelectItem(form->suiComboBox1, 1);  // "直接关闭计算机"
+  const fs::path temp = fs::path(programFolder) / "temp";
+  fs::create_directories(temp);
+  EventGate gate;
+  if (inJoin) {
+    GateJoinProgress(gate);
+  } else {
+    GateSourceProgress(gate);
+  }
+  form->btnStartClick();
+  WaitFor([&] { return gate.Reached(); });
+  // The held conversion goes on, and the window closes while it runs.
+  gate.Open();
+  EXPECT_TRUE(form->FormCloseQuery());
+  form->FormClose();
+  form.reset();
+
+  EXPECT_FALSE(fs::exists(temp));
+  EXPECT_TRUE(platform.Calls("Shutdown").empty());
+  if (!inJoin) {
+    EXPECT_FALSE(fs::exists(Out("ALL_a.avi")));
+  }
+  for (std::size_t i = 0; i < sources.size(); ++i)
+    EXPECT_EQ(Checksum(sources[i]), before[i]) << sources[i];
+}
+
+TEST_F(MergeDriverTest, ClosingTheWindowDuringTheSourcesEndsTheMergeQuietly) {
+  CloseDuringMerge(false);
+}
+
+TEST_F(MergeDriverTest, ClosingTheWindowDuringTheJoinEndsTheMergeQuietly) {
+  CloseDuringMerge(true);
 }
 
 TEST_F(MergeDriverTest, AStopCancelledChangesNothing) {
