@@ -100,14 +100,22 @@ TForm1::TForm1(TPlatform &platform, TRegistryStore &registry, const TProgramFile
   SourceConverter.OnLog = [this](int index, TLogLevel level, const std::string &message) {
     ConverterLog(index, level, message);
   };
+  ConnectMergeEvents();
 }
 
 TForm1::~TForm1() {
+  // Tasks stopped now end the merge without a join or a finishing action;
+  // the merge's thread ends first, as it calls the converters.
+  closing_ = true;
+  joinControl_.RequestStop();
+  mergeEvents_.Stop();
   TApplication::Instance().ClearOnException(this);
   SetChangeListener(nullptr);
   for (TFFmpegVCL *converter : {&SourceConverter, &JoinConverter, &ProbeConverter}) {
     converter->RemoveAllTasks();
     converter->OnLog = nullptr;
+    converter->OnProgress = nullptr;
+    converter->OnTerminate = nullptr;
   }
 }
 

@@ -12,8 +12,10 @@
 // with their own locks held; so a log line never waits for this lock: on the
 // thread that holds it the line goes straight into mmoLog, on any other one
 // it waits in a small queue of its own that the next holder of the lock
-// empties into mmoLog. Code that holds the lock must still not wait for a
-// running task or for the GUI thread, whose handlers need the lock too.
+// empties into mmoLog. The converters' other events are handed over to the
+// merge's own thread, which handles them with the lock: a converter's thread
+// never waits for it. Code that holds the lock must still not wait for the
+// merge's thread or for the GUI thread, whose handlers need the lock too.
 #include <array>
 #include <atomic>
 #include <functional>
@@ -23,8 +25,11 @@
 #include <string>
 #include <vector>
 
+#include "app/AppendFile.h"
 #include "app/Controls.h"
+#include "app/EventQueue.h"
 #include "app/MediaInfoValues.h"
+#include "app/MergeRun.h"
 #include "app/Platform.h"
 #include "app/ProgramFiles.h"
 #include "app/RegistryStore.h"
@@ -156,8 +161,10 @@ class TForm1 {
   // The same without waiting: it owns the state only when the lock was free
   // (or already held by the caller).
   TStateLock TryLock() { return TStateLock(*this, false); }
-  // Called after every change (null: none). Replacing the listener waits
-  // until a call of the old one has returned.
+  // Called after every change (null: none), on the thread that made it,
+  // which may hold a converter's locks: the listener must not wait for the
+  // state lock. Replacing the listener waits until a call of the old one has
+  // returned.
   void SetChangeListener(std::function<void()> listener);
   // Every control of the window, for views that mirror visibility and
   // availability by name.
@@ -277,6 +284,9 @@ class TForm1 {
   std::string JoinedFileName;
   std::string FinalOutputPath;
   TSavedFinalSettings SavedFinalSettings;
+  // How the last merge ended; its Count grows by one when a merge is over
+  // (after its finishing action), so that a program can wait for it.
+  TMergeResult LastMerge;
 
   // What the last information request found, for the information window.
   TMediaInfoValues MediaInfo;
@@ -362,9 +372,35 @@ class TForm1 {
   void ClearHint();
 
   // ---- Merge commands -----------------------------------------------------
-  void btnStartClick();
+  void btnStartClick();  // start, or resume when paused
   void btnPauseClick();
-  void btnStopClick();
+  void btnStopClick();  // asks first
+
+  // ---- The merge's internal routines ---------------------------------------
+  // Builds one source converter task per listed source; false when the merge
+  // cannot start (the window is idle again and has said why).
+  bool Button14Click();
+  void Button26Click();  // joins the intermediates and starts the final encode
+  void Button27Click();  // deletes the intermediates of this merge
+  void Button28Click();  // intermediate settings; keeps the final values aside
+  void Button29Click();  // final settings, with the values kept aside
+  // Appends `source` onto `target`; on failure the caption becomes "Error".
+  TAppendResult AddToFile(const std::string &target, const std::string &source);
+  // The record of a source's intermediate file for this merge.
+  void RefreshIntermediateOptions(TOutputOptions &record) const;
+  // The final file's record, from the settings after the completions.
+  TOutputOptions FinalOutputOptions() const;
+  // The final file's extension and the settings the output type completes.
+  std::string FinalExtension() const;
+  void ApplyFinalCompletions();
+
+  // ---- The converters' events ----------------------------------------------
+  void SourceConverterProgress(int AIndex, int ACurrentDuration, int ATotalOutputDuration);
+  void SourceConverterTerminate(int AIndex, bool AFinished, bool AException,
+                                const std::string &AMessage);
+  void JoinConverterProgress(int AIndex, int ACurrentDuration);
+  void JoinConverterTerminate(int AIndex, bool AFinished, bool AException,
+                              const std::string &AMessage);
 
   // The converters' log lines, appended to mmoLog as "#" index "." level
   // ": " message; callable on any thread, never waits for the state lock.
@@ -427,6 +463,44 @@ class TForm1 {
   // Output presets.
   void FillQualityBoxes(int presetIndex);
 
+  // Merge steps.
+  // The quality boxes' selected texts into the settings.
+  void ReadQualityBoxes();
+  void ApplyAudioQualityBox();
+  // The final values kept aside go back into the settings.
+  void RestoreSavedFinalSettings();
+  // False when the tasks could not be built.
+  bool FreshStart();
+  void SetMergeCommands(bool start, bool pause, bool stop);
+  // What a merge locks, available again; the merge commands for idle.
+  void ReturnToIdle();
+  // A merge that could not start or join: intermediates gone, the final
+  // values back, the reason in the log and the status bar; returns the
+  // message to show, after which EndAbandonedMerge makes the window idle.
+  std::string AbandonMerge(const std::string &logLine, const std::string &message);
+  void EndAbandonedMerge(const std::string &message);
+  void MarkRows(const std::vector<std::string> &from, const std::string &to);
+  void SourcePhaseEnded();
+  // The end of a merge in its join phase (ended, failed or stopped).
+  void JoinPhaseEnded();
+  // The audio format every intermediate of this merge gets.
+  void ChooseMergeAudioFormat(const TSourceMedia &first);
+  // `path`, or with "(New_" and a number before its extension, so that what a
+  // merge writes is never a listed source, another intermediate of this
+  // merge or the final file; an existing file is reused only when
+  // `reuseExisting`.
+  std::string SafeOutputName(const std::string &path, bool reuseExisting) const;
+  // Why the final file is not what was asked for ("" when nothing failed).
+  std::string MergeFailure() const;
+  // The merge's result in the status bar and the log.
+  void ReportMergeResult(const std::string &message);
+  void RecordMergeEnd(TMergeOutcome outcome, const std::string &message,
+                      const TMergeCheckReport &check = {});
+  // Shown without the lock held.
+  void ShowMergeMessage(const std::string &message, bool error);
+  // Connects the converters' events to the merge's handlers.
+  void ConnectMergeEvents();
+
   TPlatform &platform_;
   TRegistryStore &registry_;
   TProgramFiles files_;
@@ -442,6 +516,16 @@ class TForm1 {
   std::vector<std::string> pendingLog_;
   std::mutex listenerLock_;
   std::function<void()> listener_;
+
+  TMergeRun run_;               // what this merge keeps beside the named fields
+  TAppendControl joinControl_;  // pauses and stops the appends
+  TEventQueue mergeEvents_;     // where the converters' events are handled
+  std::atomic<bool> closing_{false};  // the window goes: events change nothing
+  // While a merge's run of each converter is on. Other events (a task made
+  // when a file was added, ending as its row is removed) change nothing and
+  // must not wait for the lock, which their sender may hold.
+  std::atomic<bool> sourceRunActive_{false};
+  std::atomic<bool> joinRunActive_{false};
 };
 
 }  // namespace velmora

@@ -38,11 +38,16 @@ void TForm1::DoException(std::exception_ptr error) {
 bool TForm1::FormCloseQuery() {
   // Without the window's lock: a handler that is still running may need it
   // to finish. The join converter goes too, so that no handler reports into
-  // a window that is closing.
+  // a window that is closing. A merge under way ends here without a join or
+  // a finishing action, and its thread is gone before the window's files
+  // are removed.
+  closing_ = true;
+  joinControl_.RequestStop();
   for (TFFmpegVCL *converter : {&SourceConverter, &JoinConverter}) {
     converter->DetachEvents();
     converter->StopTasks();
   }
+  mergeEvents_.Stop();
   return true;
 }
 
