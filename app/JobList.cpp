@@ -54,7 +54,7 @@ void TForm1::AddDroppedFiles(const std::vector<std::string> &paths) {
 bool TForm1::PrepareSourceConverter() {
   SourceConverter.SetLogLevel(ChosenLogLevel());
   if (SourceConverter.LibrariesLoaded()) return true;
-  if (SourceConverter.LoadLibraries((fs::path(programFolder_) / "LibAV").string())) return true;
+  if (SourceConverter.LoadLibraries(files_.LibraryFolder())) return true;
   mmoLog.Lines.push_back(SourceConverter.LastError());
   return false;
 }

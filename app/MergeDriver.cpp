@@ -69,8 +69,8 @@ void TForm1::btnStartClick() {
     }
     if (!FreshStart()) return;
     const int concurrency = suiComboBox3.ItemIndex + 1;
-    threads = chkThreadMode.Checked ? std::max(1, std::min(AdvListView1.RowCount(), concurrency))
-                                    : 0;
+    threads =
+        chkThreadMode.Checked ? std::max(1, std::min(AdvListView1.RowCount(), concurrency)) : 0;
     sourceRunActive_ = true;
   }
   // Without the lock: in thread mode the tasks' events need it at once, and
@@ -186,7 +186,7 @@ bool TForm1::Button14Click() {
   const auto abandon = [this](const std::string &logLine, const std::string &message) {
     SourceConverter.RemoveAllTasks();
     ShowMergeMessage(AbandonMerge(logLine, message), false);
-    RecordMergeEnd(TMergeOutcome::Failed, message);
+    EndAbandonedMerge(message);
     return false;
   };
   bool audioChosen = false;

@@ -1,7 +1,8 @@
 // The merge as the converters' events drive it: each source's progress and
 // end, the join of the intermediates and the start of the final encode,
 // the join's progress, the end of the merge with the check of its output,
-// and the finishing action. These handlers run on the converters' threads.
+// and the finishing action. The converters hand their events to the
+// merge's own thread, where these handlers run one after another.
 #include <filesystem>
 
 #include "app/FileNames.h"
@@ -24,13 +25,16 @@ enum TFinishingAction { kNothing = 0, kShutDown = 1, kOpenFolder = 2 };
 }  // namespace
 
 void TForm1::ConnectMergeEvents() {
+  // Each event is handed over to the merge's own thread (the handlers below
+  // take the window's lock; the converters call here with their event lock
+  // held).
   SourceConverter.OnProgress = [this](int index, int, int, int current, float, float, std::int64_t,
                                       int total) {
-    SourceConverterProgress(index, current, total);
+    mergeEvents_.Post([=, this] { SourceConverterProgress(index, current, total); });
   };
   SourceConverter.OnTerminate = [this](int index, bool finished, bool exception,
                                        const std::string &message) {
-    SourceConverterTerminate(index, finished, exception, message);
+    mergeEvents_.Post([=, this] { SourceConverterTerminate(index, finished, exception, message); });
   };
   // Library lines logged on the main thread belong to no task and reach
   // every converter; the source converter copies them already.
@@ -39,10 +43,12 @@ void TForm1::ConnectMergeEvents() {
     ConverterLog(index, level, message);
   };
   JoinConverter.OnProgress = [this](int index, int, int, int current, float, float, std::int64_t,
-                                    int) { JoinConverterProgress(index, current); };
+                                    int) {
+    mergeEvents_.Post([=, this] { JoinConverterProgress(index, current); });
+  };
   JoinConverter.OnTerminate = [this](int index, bool finished, bool exception,
                                      const std::string &message) {
-    JoinConverterTerminate(index, finished, exception, message);
+    mergeEvents_.Post([=, this] { JoinConverterTerminate(index, finished, exception, message); });
   };
 }
 
@@ -175,7 +181,7 @@ void TForm1::Button26Click() {
   }
   ShowMergeMessage(message, false);
   TChange change(*this);
-  RecordMergeEnd(TMergeOutcome::Failed, message);
+  EndAbandonedMerge(message);
 }
 
 void TForm1::JoinConverterProgress(int AIndex, int ACurrentDuration) {
@@ -271,8 +277,8 @@ void TForm1::JoinPhaseEnded() {
   const bool acted = action == kShutDown     ? Button18Click()
                      : action == kOpenFolder ? Button20Click()
                                              : true;
-  // Idle only now: a merge started meanwhile would wait for this task to
-  // end while holding the lock that this handler needs.
+  // Idle only now: a merge started before would have its state changed by
+  // the rest of this one.
   TChange change(*this);
   if (!acted)
     AddLogBlock(action == kShutDown ? "无法关闭计算机" : "无法打开文件夹：" + suiEdit1.Text);
@@ -286,9 +292,13 @@ std::string TForm1::AbandonMerge(const std::string &logLine, const std::string &
   RestoreSavedFinalSettings();
   JoinPhase = kNo;
   Paused = kNo;
-  ReturnToIdle();
   ReportMergeResult("合并失败：" + message);
   return message;
+}
+
+void TForm1::EndAbandonedMerge(const std::string &message) {
+  ReturnToIdle();
+  RecordMergeEnd(TMergeOutcome::Failed, message);
 }
 
 void TForm1::ReportMergeResult(const std::string &message) {

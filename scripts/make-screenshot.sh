@@ -1,15 +1,25 @@
 #!/usr/bin/env bash
-# Renders the main window with three listed sources, one of them at 40 %,
-# into docs/main-window.png, and the two windows of the advanced-options
-# wizard into docs/format-chooser.png and docs/advanced-options.png. Needs no
+# Renders the README's pictures into docs/: the main window during a merge
+# (three sources, the second at 40 %) in its built look and in three skins,
+# the media information window for a generated H.264/AAC video, a
+# conversion's preview window, and the two windows of the advanced-options
+# wizard. Needs no
 # display: Qt draws offscreen, with the CJK font of the install script.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 build=${VELMORA_BUILD:-build}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target velmora-screenshot velmora-wizard-screenshots
-QT_QPA_PLATFORM=offscreen "$build/tests/ui/velmora-screenshot" docs/main-window.png
+cmake --build "$build" -j2 --target velmora-screenshot velmora-wizard-screenshots velmora_ui_tests
+shoot() { QT_QPA_PLATFORM=offscreen "$build/tests/ui/velmora-screenshot" "$@"; }
+shoot main docs/main-window.png
+shoot main docs/skin-macos.png skin1
+shoot main docs/skin-deeporange.png skin11
+shoot main docs/skin-sportsblack.png skin15
+shoot info docs/media-info.png skin18
+QT_QPA_PLATFORM=offscreen VELMORA_PREVIEW_SCREENSHOT="$PWD/docs/preview-window.png" \
+  "$build/tests/ui/velmora_ui_tests" --gtest_filter='PreviewWindow.*' >/dev/null
 QT_QPA_PLATFORM=offscreen "$build/tests/ui/velmora-wizard-screenshots" docs/format-chooser.png \
   docs/advanced-options.png
-echo "Wrote docs/main-window.png, docs/format-chooser.png and docs/advanced-options.png"
+echo "Wrote docs/main-window.png, docs/skin-*.png, docs/media-info.png, docs/preview-window.png,"
+echo "docs/format-chooser.png and docs/advanced-options.png"

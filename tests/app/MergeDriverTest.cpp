@@ -17,6 +17,8 @@ using test::MergeFixture;
 
 class MergeDriverTest : public MergeFixture {
  protected:
+  void CloseDuringMerge(bool inJoin);
+
   // Adds the sources and picks the AVI preset.
   void AddAll(const std::vector<std::string> &sources) {
     form->SelectItem(form->suiComboBox5, 0);
@@ -176,6 +178,49 @@ TEST_F(MergeDriverTest, AStopDuringTheSourcesKeepsTheIntermediatesAndMakesNothin
   ExpectIdle();
 }
 
+// Closing the window in either phase of a merge ends it: no join after the
+// sources, no finishing action, the sources untouched and the window's
+// temporary folder gone.
+void MergeDriverTest::CloseDuringMerge(bool inJoin) {
+  ReportOften();
+  const std::vector<std::string> sources = {LongSource("a.mpg"), Source("b.avi")};
+  std::vector<std::string> before;
+  for (const std::string &source : sources) before.push_back(Checksum(source));
+  AddAll(sources);
+  form->SelectItem(form->suiComboBox1, 1);  // "直接关闭计算机"
+  const fs::path temp = fs::path(programFolder) / "temp";
+  fs::create_directories(temp);
+  EventGate gate;
+  if (inJoin) {
+    GateJoinProgress(gate);
+  } else {
+    GateSourceProgress(gate);
+  }
+  form->btnStartClick();
+  WaitFor([&] { return gate.Reached(); });
+  // The held conversion goes on, and the window closes while it runs.
+  gate.Open();
+  EXPECT_TRUE(form->FormCloseQuery());
+  form->FormClose();
+  form.reset();
+
+  EXPECT_FALSE(fs::exists(temp));
+  EXPECT_TRUE(platform.Calls("Shutdown").empty());
+  if (!inJoin) {
+    EXPECT_FALSE(fs::exists(Out("ALL_a.avi")));
+  }
+  for (std::size_t i = 0; i < sources.size(); ++i)
+    EXPECT_EQ(Checksum(sources[i]), before[i]) << sources[i];
+}
+
+TEST_F(MergeDriverTest, ClosingTheWindowDuringTheSourcesEndsTheMergeQuietly) {
+  CloseDuringMerge(false);
+}
+
+TEST_F(MergeDriverTest, ClosingTheWindowDuringTheJoinEndsTheMergeQuietly) {
+  CloseDuringMerge(true);
+}
+
 TEST_F(MergeDriverTest, AStopCancelledChangesNothing) {
   ReportOften();
   AddAll({LongSource("a.mpg")});
@@ -221,7 +266,7 @@ TEST_F(MergeDriverTest, PausingAndResumingInBothPhases) {
   GateSourceProgress(sources);
   GateJoinProgress(join);
   form->btnStartClick();
-  WaitFor([&] { return sources.Reached(); });
+  WaitFor([&] { return sources.Reached() && Column(kColStatus)[0] == kStatusConverting; });
 
   form->btnPauseClick();
   {
@@ -270,15 +315,18 @@ TEST_F(MergeDriverTest, TheMergeBarMovesOnlyInTheJoinAndFifteenFramesBecomeTwent
   form->SelectItem(form->suiComboBox8, 2);  // "15.00"
   ASSERT_EQ(form->suiComboBox8.Text, "15.00");
   form->suiProgressBar1.Position = 37;  // left from an earlier merge
-  std::atomic<int> highestDuringSources{-1};
-  auto handler = form->SourceConverter.OnProgress;
-  form->SourceConverter.OnProgress = [&, handler](int i, int f, int fps, int d, float q, float b,
-                                                  std::int64_t s, int t) {
-    handler(i, f, fps, d, q, b, s, t);
-    auto lock = form->Lock();
-    highestDuringSources = std::max(highestDuringSources.load(), form->suiProgressBar1.Position);
-  };
-  const TMergeResult result = Merge();
+  // The merge bar as the changes of the sources' phase leave it, looked at
+  // on every change while waiting for the end.
+  int highestDuringSources = -1;
+  bool joined = false;
+  form->btnStartClick();
+  WaitFor([&] {
+    joined = joined || form->JoinPhase == kYes;
+    if (!joined)
+      highestDuringSources = std::max(highestDuringSources, form->suiProgressBar1.Position);
+    return form->LastMerge.Count > 0;
+  });
+  const TMergeResult result = Result();
   ASSERT_EQ(result.Outcome, TMergeOutcome::Done) << result.Message;
   EXPECT_EQ(highestDuringSources, 0);
   EXPECT_EQ(form->suiProgressBar1.Position, 100);
