@@ -22,7 +22,7 @@
 namespace velmora {
 
 // Where the information file is offered.
-inline constexpr const char *kUpdateInfoUrl = "https://update.velmora-video.net/velmora/update.ini";
+inline constexpr const char *kUpdateInfoUrl = "https://velmora.example.org/update/update.ini";
 // The version of this program, as the information file writes versions.
 inline constexpr const char *kProgramVersion = "3.00";
 
