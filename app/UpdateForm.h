@@ -17,14 +17,13 @@
 #include "app/FormState.h"
 #include "app/Platform.h"
 #include "app/ProgramFiles.h"
+#include "app/ProgramInfo.h"
 #include "app/SkinLoader.h"
 
 namespace velmora {
 
 // Where the information file is offered.
 inline constexpr const char *kUpdateInfoUrl = "https://velmora.example.org/update/update.ini";
-// The version of this program, as the information file writes versions.
-inline constexpr const char *kProgramVersion = "3.00";
 
 // Whether `link` may be handed to the desktop: an http or https address with
 // a host, without user name or password, spaces or control characters.
