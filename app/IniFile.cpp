@@ -128,4 +128,21 @@ bool TIniFile::WriteString(const std::string &section, const std::string &name,
   return true;
 }
 
+bool TIniFile::HasSection(const std::string &section) const {
+  std::vector<Section> sections = ReadAll();
+  return FindSection(sections, section) != nullptr;
+}
+
+bool TIniFile::RemoveSection(const std::string &section) {
+  std::vector<Section> sections;
+  if (!Load(sections, lastError_)) return false;
+  const auto kept = std::remove_if(sections.begin(), sections.end(),
+                                   [&](const Section &s) { return s.Name == section; });
+  if (kept == sections.end()) return true;
+  sections.erase(kept, sections.end());
+  if (!Save(sections, lastError_)) return false;
+  lastError_.clear();
+  return true;
+}
+
 }  // namespace velmora

@@ -22,6 +22,9 @@ class TIniFile {
   // Writes the value, creating the file and its folders when missing; false
   // with LastError when the file cannot be read or written.
   bool WriteString(const std::string &section, const std::string &name, const std::string &value);
+  bool HasSection(const std::string &section) const;
+  // Removes the section with its values; a missing one is no error.
+  bool RemoveSection(const std::string &section);
   std::string LastError() const { return lastError_; }
 
   struct Section {

@@ -2,12 +2,13 @@
 // given an intermediate file and a job slot), removing, clearing and moving
 // rows, and which list commands are available.
 #include <algorithm>
-#include <charconv>
 #include <climits>
 #include <filesystem>
 
+#include "app/FileNames.h"
 #include "app/MainForm.h"
-#include "libav/FFmpegHeaders.h"
+#include "app/OutputRecords.h"
+#include "app/SourceMedia.h"
 
 namespace velmora {
 
@@ -17,120 +18,10 @@ namespace {
 
 constexpr const char *kListFullMessage = "列表已满，无法再加入文件！请先清空列表后再添加。";
 
-// The extension of a path's file name with its dot ("" without a dot).
-std::string Extension(const std::string &path) {
-  const std::string name = fs::path(path).filename().string();
-  const auto dot = name.rfind('.');
-  return dot == std::string::npos ? std::string() : name.substr(dot);
-}
-
-// The file name without the extension after its last dot.
-std::string BaseName(const std::string &path) {
-  const std::string name = fs::path(path).filename().string();
-  return name.substr(0, name.rfind('.'));
-}
-
-std::string AsciiUpper(std::string text) {
-  for (char &c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
-
 // The format column's text: the extension without its dot, upper-cased.
 std::string FormatColumn(const std::string &path) {
-  const std::string extension = Extension(path);
+  const std::string extension = FileExtension(path);
   return AsciiUpper(extension.empty() ? extension : extension.substr(1));
-}
-
-bool IsDatFile(const std::string &path) { return AsciiUpper(Extension(path)) == ".DAT"; }
-
-// The whole number a setting holds, or -1 (not set) when it holds none.
-int Number(const std::string &text) {
-  int value = -1;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  return result.ec == std::errc() && result.ptr == text.data() + text.size() ? value : -1;
-}
-
-struct TTextCode {
-  const char *Text;
-  int Code;
-};
-constexpr TTextCode kTargetCodes[] = {{"vcd", 1}, {"svcd", 2}, {"dvd", 3}};
-constexpr TTextCode kNormCodes[] = {{"PAL", 1}, {"NTSC", 2}};
-
-// The code of a text; 0 for any other text.
-template <std::size_t N>
-int CodeOf(const TTextCode (&table)[N], const std::string &text) {
-  for (const TTextCode &entry : table)
-    if (text == entry.Text) return entry.Code;
-  return 0;
-}
-
-using S = TOutputSettings;
-using O = TOutputOptions;
-
-// The window's output settings that an intermediate record takes over, each
-// only under its condition.
-struct TSettingCopy {
-  bool (*Applies)(const S &);
-  void (*Copy)(const S &, O &);
-};
-
-bool Always(const S &) { return true; }
-
-const TSettingCopy kIntermediateCopies[] = {
-    {[](const S &s) { return !s.AudioChannels.empty(); },
-     [](const S &s, O &o) { o.AudioChannels = Number(s.AudioChannels); }},
-    {[](const S &s) { return !s.AudioSampleRate.empty() && s.AudioSampleRate != "AUTO"; },
-     [](const S &s, O &o) { o.AudioSampleRate = Number(s.AudioSampleRate); }},
-    {[](const S &s) { return !s.FrameSize.empty(); },
-     [](const S &s, O &o) { o.FrameSize = s.FrameSize; }},
-    {[](const S &s) { return !s.FrameRate.empty(); },
-     [](const S &s, O &o) { o.FrameRate = s.FrameRate; }},
-    {[](const S &s) { return !s.TargetType.empty(); },
-     [](const S &s, O &o) { o.Target = CodeOf(kTargetCodes, s.TargetType); }},
-    {Always, [](const S &s, O &o) { o.TargetNorm = CodeOf(kNormCodes, s.TvNorm); }},
-    {[](const S &s) { return s.AudioVolume != "256"; },
-     [](const S &s, O &o) { o.AudioVolume = Number(s.AudioVolume); }},
-    {Always, [](const S &s, O &o) { o.DisableVideo = s.AudioOnly; }},
-    {[](const S &s) { return !s.AspectRatio.empty(); },
-     [](const S &s, O &o) { o.AspectRatio = s.AspectRatio; }},
-    {[](const S &s) { return s.VideoBitRate != -1000; },
-     [](const S &s, O &o) { o.VideoBitrate = s.VideoBitRate; }},
-    {[](const S &s) { return s.AudioBitRate != -1000 && s.AudioBitRate != -2000; },
-     [](const S &s, O &o) { o.AudioBitrate = s.AudioBitRate; }},
-    {[](const S &s) { return !s.OutputFormat.empty(); },
-     [](const S &s, O &o) { o.FileFormat = s.OutputFormat; }},
-    {[](const S &s) { return !s.VideoFilters.empty(); },
-     [](const S &s, O &o) { o.VideoFilters = s.VideoFilters; }},
-    {[](const S &s) { return !s.VideoTag.empty(); },
-     [](const S &s, O &o) { o.VideoTag = s.VideoTag; }},
-    {[](const S &s) { return !s.VideoCodec.empty(); },
-     [](const S &s, O &o) { o.VideoCodec = s.VideoCodec; }},
-    {[](const S &s) { return !s.AudioCodec.empty() && s.AudioCodec != "AUTO"; },
-     [](const S &s, O &o) { o.AudioCodec = s.AudioCodec; }},
-};
-
-void CopySettings(const TOutputSettings &settings, TOutputOptions &record) {
-  for (const TSettingCopy &copy : kIntermediateCopies)
-    if (copy.Applies(settings)) copy.Copy(settings, record);
-}
-
-// The input's duration in microseconds; 0 when the container does not tell it.
-std::int64_t KnownDuration(const AVFormatContext *context) {
-  if (!context || context->duration == AV_NOPTS_VALUE || context->duration <= 0) return 0;
-  return context->duration;
-}
-
-bool SameFile(const std::string &a, const std::string &b) {
-  std::error_code error;
-  if (fs::equivalent(a, b, error)) return true;
-  return fs::weakly_canonical(a, error) == fs::weakly_canonical(b, error);
-}
-
-bool Exists(const fs::path &path) {
-  std::error_code error;
-  return fs::exists(path, error);
 }
 
 }  // namespace
@@ -163,14 +54,14 @@ void TForm1::AddDroppedFiles(const std::vector<std::string> &paths) {
 bool TForm1::PrepareSourceConverter() {
   SourceConverter.SetLogLevel(ChosenLogLevel());
   if (SourceConverter.LibrariesLoaded()) return true;
-  if (SourceConverter.LoadLibraries((fs::path(programFolder_) / "LibAV").string())) return true;
+  if (SourceConverter.LoadLibraries(files_.LibraryFolder())) return true;
   mmoLog.Lines.push_back(SourceConverter.LastError());
   return false;
 }
 
 void TForm1::AddChosenFiles(const std::vector<std::string> &paths) {
   for (const std::string &path : paths) {
-    if (!Exists(path)) continue;
+    if (!FileExists(path)) continue;
     if (!AddSourceFile(path)) return;
   }
 }
@@ -206,7 +97,7 @@ bool TForm1::AddSourceFile(const std::string &path) {
   const std::string name = IntermediateName(path);
   Settings.AudioVolume = "256";
   intermediate.FileName = name;
-  CopySettings(Settings, intermediate);
+  CopyOutputSettings(Settings, intermediate);
   // Exact milliseconds, so that no source loses the fraction of its last
   // second; an unknown duration sets no limit.
   if (durationUs > 0)
@@ -231,7 +122,7 @@ bool TForm1::AddSourceFile(const std::string &path) {
 
 void TForm1::ReportOpenFailure(const std::string &path) {
   AddLogBlock("***文件打开失败: " + SourceConverter.LastError());
-  if (Extension(path) != ".avs") {
+  if (FileExtension(path) != ".avs") {
     ShowInformation("无法识别的音频或视频文件！" + path);
     return;
   }
@@ -245,16 +136,17 @@ void TForm1::ReportOpenFailure(const std::string &path) {
 
 std::string TForm1::IntermediateName(const std::string &source) const {
   const fs::path folder(OutputFolder);
-  const std::string base = BaseName(source);
+  const std::string base = FileBaseName(source);
   const fs::path plain = folder / (base + ".mpg");
   // Only an explicit "overwrite" choice reuses an existing file, and never
   // when that file is a source of the list or the one being added.
   const bool overwrite = suiComboBox4.ItemIndex == 1;
-  if (!IsListedSource(plain.string(), source) && (overwrite || !Exists(plain)))
+  if (!IsListedSource(plain.string(), source) && (overwrite || !FileExists(plain.string())))
     return plain.string();
   for (int n = 1;; ++n) {
     const fs::path numbered = folder / (base + "(New_" + std::to_string(n) + ").mpg");
-    if (!Exists(numbered) && !IsListedSource(numbered.string(), source)) return numbered.string();
+    if (!FileExists(numbered.string()) && !IsListedSource(numbered.string(), source))
+      return numbered.string();
   }
 }
 

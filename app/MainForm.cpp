@@ -2,6 +2,7 @@
 // of its controls, the converters' log lines and the status bar hints.
 #include "app/MainForm.h"
 
+#include "app/Application.h"
 #include "app/OpenDialogFilter.h"
 #include "app/OutputPresetTable.h"
 
@@ -9,28 +10,11 @@ namespace velmora {
 
 namespace {
 
-struct TMenuEntry {
-  const char *Name;
-  const char *Caption;
-};
-
-// The skin menu, in menu order.
-constexpr TMenuEntry kSkinMenu[] = {
-    {"MSNStyle1", "微软MSN皮肤"},     {"N6", "冬天的色彩皮肤"},
-    {"MediaPlayer101", "WMP10皮肤"},  {"WinXP1", "WinXP标准皮肤"},
-    {"Protein1", "Protein样式皮肤"},  {"RealOne1", "RealOne风格皮肤"},
-    {"DeepBlue1", "深蓝色皮肤"},      {"BlueGlass1", "蓝色玻璃皮肤"},
-    {"Longhorn1", "Vista风格皮肤"},   {"MacOS1", "Mac苹果皮肤"},
-    {"DeepGreen1", "深绿色皮肤"},     {"DeepOrange1", "桔红色皮肤"},
-    {"GreenGlass1", "绿色玻璃皮肤"},  {"OneBlue1", "时尚蓝色blue皮肤"},
-    {"OneCyan1", "时尚的Cyan皮肤"},   {"SportsBlack1", "运动黑色皮肤"},
-    {"xpgreen1", "XP绿色皮肤"},
-};
-
 // The hidden buttons whose click handlers are the window's internal routines.
 constexpr const char *kRoutineButtons[] = {
-    "Button14", "Button15", "Button17", "Button18", "Button20", "Button21", "Button23", "Button24",
-    "Button26", "Button27", "Button28", "Button29", "Button30", "Button32", "Button33",
+    "Button1",  "Button14", "Button15", "Button17", "Button18", "Button20",
+    "Button21", "Button23", "Button24", "Button26", "Button27", "Button28",
+    "Button29", "Button30", "Button32", "Button33",
 };
 
 const TValueList kAfterMergeActions{"无任何操作", "直接关闭计算机", "打开文件夹查看转换的文件"};
@@ -78,10 +62,14 @@ TForm1::TChange::~TChange() {
   if (outermost) form_.NotifyChanged();
 }
 
-TForm1::TForm1(TPlatform &platform, TRegistryStore &registry, std::string programFolder)
-    : platform_(platform), registry_(registry), programFolder_(std::move(programFolder)) {
+TForm1::TForm1(TPlatform &platform, TRegistryStore &registry, const std::string &programFolder)
+    : TForm1(platform, registry, LocateProgramFiles(programFolder)) {}
+
+TForm1::TForm1(TPlatform &platform, TRegistryStore &registry, const TProgramFiles &files)
+    : platform_(platform), registry_(registry), files_(files), skins_(files) {
   TChange change(*this);
-  for (const TMenuEntry &entry : kSkinMenu) SkinMenu.emplace_back(entry.Name, entry.Caption);
+  for (const TSkinMenuEntry &entry : SkinMenuEntries())
+    SkinMenu.emplace_back(entry.Name, entry.Caption);
   for (const char *name : kRoutineButtons) RoutineButtons.emplace_back(name, name, false);
   for (TButtonState *separator : {&ToolButton8, &ToolButton9, &ToolButton10})
     separator->Separator = true;
@@ -112,13 +100,22 @@ TForm1::TForm1(TPlatform &platform, TRegistryStore &registry, std::string progra
   SourceConverter.OnLog = [this](int index, TLogLevel level, const std::string &message) {
     ConverterLog(index, level, message);
   };
+  ConnectMergeEvents();
 }
 
 TForm1::~TForm1() {
+  // Tasks stopped now end the merge without a join or a finishing action;
+  // the merge's thread ends first, as it calls the converters.
+  closing_ = true;
+  joinControl_.RequestStop();
+  mergeEvents_.Stop();
+  TApplication::Instance().ClearOnException(this);
   SetChangeListener(nullptr);
   for (TFFmpegVCL *converter : {&SourceConverter, &JoinConverter, &ProbeConverter}) {
     converter->RemoveAllTasks();
     converter->OnLog = nullptr;
+    converter->OnProgress = nullptr;
+    converter->OnTerminate = nullptr;
   }
 }
 
@@ -139,7 +136,8 @@ std::vector<TControl *> TForm1::Controls() {
       &N1,            &N2,
       &N3,            &N12,           &N9,              &N5,            &N4,
       &AdvListView1,  &Button10,      &Button11,        &btnClear,      &btnRemove,
-      &Button10Inert, &Button11Inert, &btnClearInert,   &btnRemoveInert, &lblPreset,
+      &Button10Inert, &Button11Inert, &btnClearInert,   &btnRemoveInert, &suiButton12,
+      &lblPreset,
       &suiComboBox5,  &suiButton13,   &lblVideoQuality, &suiComboBox6,  &lblAudioQuality,
       &suiComboBox7,  &lblFrameRate,  &suiComboBox8,    &lblAspect,     &suiComboBox9,
       &lblFrameSize,  &suiComboBox10, &lblAfterMerge,   &suiComboBox1,  &lblOutputFolder,

@@ -12,8 +12,10 @@
 // with their own locks held; so a log line never waits for this lock: on the
 // thread that holds it the line goes straight into mmoLog, on any other one
 // it waits in a small queue of its own that the next holder of the lock
-// empties into mmoLog. Code that holds the lock must still not wait for a
-// running task or for the GUI thread, whose handlers need the lock too.
+// empties into mmoLog. The converters' other events are handed over to the
+// merge's own thread, which handles them with the lock: a converter's thread
+// never waits for it. Code that holds the lock must still not wait for the
+// merge's thread or for the GUI thread, whose handlers need the lock too.
 #include <array>
 #include <atomic>
 #include <functional>
@@ -23,9 +25,15 @@
 #include <string>
 #include <vector>
 
+#include "app/AppendFile.h"
 #include "app/Controls.h"
+#include "app/EventQueue.h"
+#include "app/MediaInfoValues.h"
+#include "app/MergeRun.h"
 #include "app/Platform.h"
+#include "app/ProgramFiles.h"
 #include "app/RegistryStore.h"
+#include "app/SkinLoader.h"
 #include "converter/FFmpegVCL.h"
 #include "converter/OptionRecords.h"
 #include "libav/ProgramFolder.h"
@@ -105,6 +113,17 @@ struct TSavedFinalSettings {
 // The job list's columns: header and width.
 std::vector<TListColumn> JobListColumns();
 
+// What the main window asks of the program's other windows, wired in by the
+// program's start-up; an empty entry does nothing. Each is called on the GUI
+// thread without the window's lock held, and returns when the window it
+// shows has closed.
+struct TOtherWindows {
+  std::function<void()> StartupPasswordCheck;  // every time the main window is shown
+  std::function<void()> ShowAbout;             // the About window TForm4
+  std::function<void()> ShowUpdate;            // the online update window TForm6
+  std::function<void(const TMediaInfoValues &)> ShowMediaInfo;  // TForm9
+};
+
 // The outcome of writing the script-source registration.
 struct TRegistrationResult {
   bool Written = false;
@@ -113,10 +132,13 @@ struct TRegistrationResult {
 
 class TForm1 {
  public:
-  // `programFolder` holds LibAV/ and the settings file; the registry store
-  // receives the script-source registration.
+  // `files` says where the settings file, the temporary folder, the skins
+  // and LibAV/ are; the registry store receives the script-source
+  // registration.
+  TForm1(TPlatform &platform, TRegistryStore &registry, const TProgramFiles &files);
+  // The files of a program in `programFolder`.
   TForm1(TPlatform &platform, TRegistryStore &registry,
-         std::string programFolder = ProgramFolder());
+         const std::string &programFolder = ProgramFolder());
   ~TForm1();
   TForm1(const TForm1 &) = delete;
   TForm1 &operator=(const TForm1 &) = delete;
@@ -139,15 +161,18 @@ class TForm1 {
   // The same without waiting: it owns the state only when the lock was free
   // (or already held by the caller).
   TStateLock TryLock() { return TStateLock(*this, false); }
-  // Called after every change (null: none). Replacing the listener waits
-  // until a call of the old one has returned.
+  // Called after every change (null: none), on the thread that made it,
+  // which may hold a converter's locks: the listener must not wait for the
+  // state lock. Replacing the listener waits until a call of the old one has
+  // returned.
   void SetChangeListener(std::function<void()> listener);
   // Every control of the window, for views that mirror visibility and
   // availability by name.
   std::vector<TControl *> Controls();
   // The tool bar's buttons and separators, left to right.
   std::vector<TButtonState *> ToolBarButtons();
-  const std::string &ProgramFolderPath() const { return programFolder_; }
+  const std::string &ProgramFolderPath() const { return files_.ProgramFolder; }
+  const TProgramFiles &Files() const { return files_; }
 
   // ---- The window -------------------------------------------------------
   std::string Caption = "Velmora";
@@ -178,6 +203,8 @@ class TForm1 {
   TButtonState N4{"N4", "关于软件"};
   // The skin menu, in menu order.
   std::vector<TButtonState> SkinMenu;
+  // The window's look.
+  TSkinState Skin;
 
   // The job list and its buttons: each working button has an inert twin
   // with the same caption that is shown while the command is unavailable.
@@ -190,6 +217,7 @@ class TForm1 {
   TButtonState Button11Inert{"Button11Inert", "下移"};
   TButtonState btnClearInert{"btnClearInert", "清空"};
   TButtonState btnRemoveInert{"btnRemoveInert", "移除"};
+  TButtonState suiButton12{"suiButton12", "信息"};
 
   // Output settings.
   TLabelState lblPreset{"lblPreset", "输出文件类型选择："};
@@ -256,6 +284,13 @@ class TForm1 {
   std::string JoinedFileName;
   std::string FinalOutputPath;
   TSavedFinalSettings SavedFinalSettings;
+  // How the last merge ended; its Count grows by one when a merge is over
+  // (after its finishing action), so that a program can wait for it.
+  TMergeResult LastMerge;
+
+  // What the last information request found, for the information window.
+  TMediaInfoValues MediaInfo;
+  TOtherWindows Windows;
 
   // ---- Converters (declared last: they go first, before the state their
   // handlers write) ---------------------------------------------------------
@@ -297,6 +332,39 @@ class TForm1 {
   bool Button18Click();     // shut the computer down; false when refused
   TRegistrationResult Button24Click();  // write the script-source registration
 
+  // ---- Start-up, settings and closing -------------------------------------
+  // The steps of the window's creation, in their order; the program's
+  // start-up runs them once, right after making the window.
+  void FormCreate();
+  // The window is being shown: the start-up password check.
+  void FormShow();
+  // Before closing: the converters' events are detached and their tasks
+  // stopped. Closing is always allowed.
+  bool FormCloseQuery();
+  // On close: the temporary folder goes.
+  void FormClose();
+  void Button1Click();   // apply the stored skin
+  void Button17Click();  // read the output folder from the settings file
+  void Button23Click();  // empty and remove the temporary folder
+  // The error box for an error that reached the application.
+  void DoException(std::exception_ptr error);
+  // A skin menu entry (MSNStyle1Click … xpgreen1Click): its look, then its
+  // value stored.
+  void SkinMenuClick(const std::string &entryName);
+
+  // ---- Help menu -----------------------------------------------------------
+  void N3Click();   // the help file
+  void N12Click();  // the online update window
+  void N9Click();   // the web site
+  void N5Click();   // a mail to the makers
+  void N4Click();   // the About window
+
+  // ---- Media information ---------------------------------------------------
+  // The selected row's file in the information window (a double click on
+  // the list, or "信息").
+  void AdvListView1DblClick();
+  void suiButton12Click();
+
   // ---- Status bar hints --------------------------------------------------
   // The mouse is over the tool button `name`: its hint shows in the status bar.
   void ShowHintOf(const std::string &name);
@@ -304,9 +372,35 @@ class TForm1 {
   void ClearHint();
 
   // ---- Merge commands -----------------------------------------------------
-  void btnStartClick();
+  void btnStartClick();  // start, or resume when paused
   void btnPauseClick();
-  void btnStopClick();
+  void btnStopClick();  // asks first
+
+  // ---- The merge's internal routines ---------------------------------------
+  // Builds one source converter task per listed source; false when the merge
+  // cannot start (the window is idle again and has said why).
+  bool Button14Click();
+  void Button26Click();  // joins the intermediates and starts the final encode
+  void Button27Click();  // deletes the intermediates of this merge
+  void Button28Click();  // intermediate settings; keeps the final values aside
+  void Button29Click();  // final settings, with the values kept aside
+  // Appends `source` onto `target`; on failure the caption becomes "Error".
+  TAppendResult AddToFile(const std::string &target, const std::string &source);
+  // The record of a source's intermediate file for this merge.
+  void RefreshIntermediateOptions(TOutputOptions &record) const;
+  // The final file's record, from the settings after the completions.
+  TOutputOptions FinalOutputOptions() const;
+  // The final file's extension and the settings the output type completes.
+  std::string FinalExtension() const;
+  void ApplyFinalCompletions();
+
+  // ---- The converters' events ----------------------------------------------
+  void SourceConverterProgress(int AIndex, int ACurrentDuration, int ATotalOutputDuration);
+  void SourceConverterTerminate(int AIndex, bool AFinished, bool AException,
+                                const std::string &AMessage);
+  void JoinConverterProgress(int AIndex, int ACurrentDuration);
+  void JoinConverterTerminate(int AIndex, bool AFinished, bool AException,
+                              const std::string &AMessage);
 
   // The converters' log lines, appended to mmoLog as "#" index "." level
   // ": " message; callable on any thread, never waits for the state lock.
@@ -328,6 +422,16 @@ class TForm1 {
   };
 
   void Button21Click();  // the dialogs' filter
+  // The skin loader's complaint, when it has one, into the log.
+  void LogSkinProblem(const std::string &problem);
+  // Writes the output folder as "OutPath"; a failure goes into the log.
+  void StoreOutputFolder(const std::string &folder);
+  // The fallback output folder, made with its parents, stored and used.
+  void UseDefaultOutputFolder();
+  // Opens a file, folder or address with the desktop; says so when it cannot.
+  void OpenWithDesktop(const std::string &target);
+  // Reads the selected row's file into MediaInfo; false when there is none.
+  bool ReadMediaInfo();
   void NotifyChanged();
   TLogLevel ChosenLogLevel() const;
 
@@ -359,9 +463,48 @@ class TForm1 {
   // Output presets.
   void FillQualityBoxes(int presetIndex);
 
+  // Merge steps.
+  // The quality boxes' selected texts into the settings.
+  void ReadQualityBoxes();
+  void ApplyAudioQualityBox();
+  // The final values kept aside go back into the settings.
+  void RestoreSavedFinalSettings();
+  // False when the tasks could not be built.
+  bool FreshStart();
+  void SetMergeCommands(bool start, bool pause, bool stop);
+  // What a merge locks, available again; the merge commands for idle.
+  void ReturnToIdle();
+  // A merge that could not start or join: intermediates gone, the final
+  // values back, the reason in the log and the status bar; returns the
+  // message to show, after which EndAbandonedMerge makes the window idle.
+  std::string AbandonMerge(const std::string &logLine, const std::string &message);
+  void EndAbandonedMerge(const std::string &message);
+  void MarkRows(const std::vector<std::string> &from, const std::string &to);
+  void SourcePhaseEnded();
+  // The end of a merge in its join phase (ended, failed or stopped).
+  void JoinPhaseEnded();
+  // The audio format every intermediate of this merge gets.
+  void ChooseMergeAudioFormat(const TSourceMedia &first);
+  // `path`, or with "(New_" and a number before its extension, so that what a
+  // merge writes is never a listed source, another intermediate of this
+  // merge or the final file; an existing file is reused only when
+  // `reuseExisting`.
+  std::string SafeOutputName(const std::string &path, bool reuseExisting) const;
+  // Why the final file is not what was asked for ("" when nothing failed).
+  std::string MergeFailure() const;
+  // The merge's result in the status bar and the log.
+  void ReportMergeResult(const std::string &message);
+  void RecordMergeEnd(TMergeOutcome outcome, const std::string &message,
+                      const TMergeCheckReport &check = {});
+  // Shown without the lock held.
+  void ShowMergeMessage(const std::string &message, bool error);
+  // Connects the converters' events to the merge's handlers.
+  void ConnectMergeEvents();
+
   TPlatform &platform_;
   TRegistryStore &registry_;
-  std::string programFolder_;
+  TProgramFiles files_;
+  TSkinLoader skins_;
   // Moves the lines queued by other threads into mmoLog; with the lock held.
   void TakePendingLog();
 
@@ -373,6 +516,16 @@ class TForm1 {
   std::vector<std::string> pendingLog_;
   std::mutex listenerLock_;
   std::function<void()> listener_;
+
+  TMergeRun run_;               // what this merge keeps beside the named fields
+  TAppendControl joinControl_;  // pauses and stops the appends
+  TEventQueue mergeEvents_;     // where the converters' events are handled
+  std::atomic<bool> closing_{false};  // the window goes: events change nothing
+  // While a merge's run of each converter is on. Other events (a task made
+  // when a file was added, ending as its row is removed) change nothing and
+  // must not wait for the lock, which their sender may hold.
+  std::atomic<bool> sourceRunActive_{false};
+  std::atomic<bool> joinRunActive_{false};
 };
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 #pragma once
 // The machine-wide key store that stands in for the system registry: an INI
-// file with one section per root and key path ("HKEY_CLASSES_ROOT\avsfile")
+// file with one section per root and key path ("HKEY_CLASSES_ROOT\avsfile";
+// a key path is joined to its root by one separator, given with or without it)
 // and the key's unnamed value under the name "(default)". Keys are created
 // when missing. The file's location is given by the caller; the window
 // program uses kMachineRegistryFile.
@@ -24,6 +25,10 @@ class TRegistryStore {
                    const std::string &valueName, const std::string &data);
   std::string ReadString(const std::string &root, const std::string &keyPath,
                          const std::string &valueName) const;
+  bool KeyExists(const std::string &root, const std::string &keyPath) const;
+  // Removes the key with its values (not the keys below it); false with
+  // LastError when the store cannot be written.
+  bool DeleteKey(const std::string &root, const std::string &keyPath);
   std::string LastError() const { return file_.LastError(); }
 
  private:

@@ -3,7 +3,6 @@
 // source library.
 #include <filesystem>
 
-#include "app/IniFile.h"
 #include "app/MainForm.h"
 
 namespace velmora {
@@ -71,16 +70,13 @@ std::string RegistrationData(const TRegistration &entry, const std::string &fold
   return entry.Text;
 }
 
-constexpr const char *kSettingsFile = "system.ini";
-constexpr const char *kOutPath = "OutPath";
-
 }  // namespace
 
 TRegistrationResult TForm1::Button24Click() {
   TChange change(*this);
   for (const TRegistration &entry : Registrations()) {
     if (!registry_.WriteString(entry.Root, entry.KeyPath, entry.ValueName,
-                               RegistrationData(entry, programFolder_)))
+                               RegistrationData(entry, files_.ProgramFolder)))
       return {false, registry_.LastError()};
   }
   return {true, {}};
@@ -118,12 +114,7 @@ void TForm1::suiButton3Click() {
   if (!folder) return;
   SetOutputFolder(*folder);
   std::error_code error;
-  if (!std::filesystem::is_directory(*folder, error)) return;
-  TIniFile settings((std::filesystem::path(programFolder_) / kSettingsFile).string());
-  if (!settings.WriteString(kOutPath, kOutPath, *folder)) {
-    TChange change(*this);
-    AddLogBlock(settings.LastError());
-  }
+  if (std::filesystem::is_directory(*folder, error)) StoreOutputFolder(*folder);
 }
 
 }  // namespace velmora

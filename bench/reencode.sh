@@ -47,21 +47,8 @@ output[mp3]=mp3
 jobs=(avi h264 mp3)
 
 declare -A total peak
-# Runs a command; adds its wall time to the named total and keeps the
-# largest peak resident size (KiB) seen for the name.
-measured() {
-  local name=$1
-  shift
-  local report=$work/time-$name.txt
-  /usr/bin/time -f "%e %M" -o "$report" "$@" >/dev/null 2>"$work/log-$name.txt" || {
-    echo "$name failed:" >&2
-    cat "$work/log-$name.txt" >&2
-    exit 1
-  }
-  read -r seconds kib <"$report"
-  total[$name]=$(awk -v t="${total[$name]:-0}" -v s="$seconds" 'BEGIN { print t + s }')
-  if [ "$kib" -gt "${peak[$name]:-0}" ]; then peak[$name]=$kib; fi
-}
+# shellcheck source=bench/timing.sh
+source bench/timing.sh
 
 for ((round = 1; round <= rounds; round++)); do
   for job in "${jobs[@]}"; do

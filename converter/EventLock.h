@@ -15,6 +15,11 @@ class TEventLock {
     mutex_.lock();
     if (depth_++ == 0) owner_ = std::this_thread::get_id();
   }
+  bool try_lock() {
+    if (!mutex_.try_lock()) return false;
+    if (depth_++ == 0) owner_ = std::this_thread::get_id();
+    return true;
+  }
   void unlock() {
     if (--depth_ == 0) owner_ = std::thread::id();
     mutex_.unlock();

@@ -231,6 +231,23 @@ void TCustomFFmpegVCL::StopTasks() {
   }
 }
 
+void TCustomFFmpegVCL::DetachEvents() {
+  std::unique_lock<TEventLock> lock(eventLock_, std::defer_lock);
+  if (TMainThread::IsMainThread() && !eventLock_.HeldByThisThread()) {
+    // Handlers wake the waiters when they let the lock go; the time-out
+    // covers a holder that lets it go without an event.
+    constexpr std::chrono::milliseconds kRetry(50);
+    const auto taken = [&] { return lock.owns_lock() || lock.try_lock(); };
+    while (!TMainThread::WaitWhileServing(taken, kRetry)) {
+    }
+  } else {
+    lock.lock();
+  }
+  OnLog = nullptr;
+  OnProgress = nullptr;
+  OnTerminate = nullptr;
+}
+
 // The output record chose at most one hook receiver for the task.
 void TCustomFFmpegVCL::ConnectHookReceivers(TFFmpeg &task) {
   task.CustomHookInstalled = task.CustomHookConnected;

@@ -85,6 +85,12 @@ class TCustomFFmpegVCL : public TLogLineTarget {
   void ResumeTasks();
   void StopTasks();
 
+  // Clears OnLog, OnProgress and OnTerminate under the event lock: none of
+  // them is called once this returns (a handler that is running finishes
+  // first). On the main thread, calls posted to it are served meanwhile,
+  // since a running handler may be waiting for one.
+  void DetachEvents();
+
   std::string LastError() const;
   TAVProbe &Probe() { return probe_; }
 

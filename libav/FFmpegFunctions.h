@@ -6,7 +6,7 @@
 #include "libav/FFmpegHeaders.h"
 
 #define VELMORA_AVUTIL_FUNCTIONS(X)                                                   \
-  X(avutil_version) X(av_version_info) X(av_malloc) X(av_mallocz) X(av_realloc)       \
+  X(avutil_version) X(avutil_license) X(av_version_info) X(av_malloc) X(av_mallocz) X(av_realloc)       \
   X(av_free) X(av_freep) X(av_strdup) X(av_fast_realloc) X(av_log) X(av_vlog)         \
   X(av_log_set_level) X(av_log_get_level) X(av_log_set_callback)                      \
   X(av_log_default_callback) X(av_log_format_line2) X(av_default_item_name)           \
@@ -42,17 +42,17 @@
   X(av_fourcc_make_string) X(av_log2)
 
 #define VELMORA_SWRESAMPLE_FUNCTIONS(X)                                               \
-  X(swresample_version) X(swr_alloc) X(swr_alloc_set_opts2) X(swr_init)               \
+  X(swresample_version) X(swresample_license) X(swr_alloc) X(swr_alloc_set_opts2) X(swr_init)               \
   X(swr_is_initialized) X(swr_convert) X(swr_set_compensation) X(swr_set_matrix) X(swr_get_delay)       \
   X(swr_get_out_samples) X(swr_free) X(swr_get_class)
 
 #define VELMORA_SWSCALE_FUNCTIONS(X)                                                  \
-  X(swscale_version) X(sws_getContext) X(sws_getCachedContext) X(sws_scale)           \
+  X(swscale_version) X(swscale_license) X(sws_getContext) X(sws_getCachedContext) X(sws_scale)           \
   X(sws_freeContext) X(sws_get_class) X(sws_alloc_context) X(sws_isSupportedInput)    \
   X(sws_isSupportedOutput)
 
 #define VELMORA_AVCODEC_FUNCTIONS(X)                                                  \
-  X(avcodec_version) X(av_codec_iterate) X(av_codec_is_encoder)                       \
+  X(avcodec_version) X(avcodec_license) X(av_codec_iterate) X(av_codec_is_encoder)                       \
   X(av_codec_is_decoder) X(avcodec_find_decoder) X(avcodec_find_decoder_by_name)      \
   X(avcodec_find_encoder) X(avcodec_find_encoder_by_name) X(avcodec_get_name)         \
   X(avcodec_descriptor_get) X(avcodec_descriptor_get_by_name) X(avcodec_get_type)     \
@@ -72,7 +72,7 @@
   X(av_bsf_list_parse_str)
 
 #define VELMORA_AVFORMAT_FUNCTIONS(X)                                                 \
-  X(avformat_version) X(av_demuxer_iterate) X(av_muxer_iterate)                       \
+  X(avformat_version) X(avformat_license) X(av_demuxer_iterate) X(av_muxer_iterate)                       \
   X(av_find_input_format) X(av_guess_format) X(av_guess_codec) X(av_codec_get_id)     \
   X(av_codec_get_tag) X(av_codec_get_tag2) X(avformat_query_codec)                    \
   X(avformat_get_class) X(avformat_alloc_context) X(avformat_alloc_output_context2)   \
@@ -89,7 +89,7 @@
   X(avio_enum_protocols) X(avio_find_protocol_name) X(avformat_network_init)
 
 #define VELMORA_AVFILTER_FUNCTIONS(X)                                                 \
-  X(avfilter_version) X(avfilter_get_by_name) X(avfilter_graph_alloc)                 \
+  X(avfilter_version) X(avfilter_license) X(avfilter_get_by_name) X(avfilter_graph_alloc)                 \
   X(avfilter_graph_free) X(avfilter_graph_create_filter)                              \
   X(avfilter_graph_alloc_filter) X(avfilter_graph_get_filter) X(avfilter_init_str)    \
   X(avfilter_link) X(avfilter_graph_parse_ptr) X(avfilter_graph_config)               \

@@ -112,22 +112,41 @@ void DecodePass(AVFormatContext *file, std::vector<Track *> &tracks, bool untilE
   }
 }
 
+// Opens the file and reads its stream information; null when it cannot.
+InputContextPtr OpenForCheck(const std::string &path) {
+  AVFormatContext *raw = nullptr;
+  if (OpenInputUrl(&raw, UrlForFileName(path), nullptr, nullptr) < 0) return nullptr;
+  InputContextPtr file(raw);
+  std::lock_guard<std::mutex> guard(CodecLock());
+  if (ff.avformat_find_stream_info(file.get(), nullptr) < 0) return nullptr;
+  return file;
+}
+
 // Reads the last part of the file; a part that gives no frame of some track
-// (a container whose duration is only estimated) is made longer.
-void DecodeTail(AVFormatContext *file, std::vector<Track *> &tracks) {
+// (a container whose duration is only estimated) is made longer. False when
+// the container cannot seek there, not even back to its start.
+bool DecodeTail(AVFormatContext *file, std::vector<Track *> &tracks) {
   const std::int64_t length = file->duration > 0 ? file->duration : 0;
+  const std::int64_t start = file->start_time != AV_NOPTS_VALUE ? file->start_time : 0;
   for (std::int64_t tail = kTailFirst;; tail *= 4) {
     const std::int64_t from = std::max<std::int64_t>(0, length - tail);
-    const std::int64_t position = (file->start_time != AV_NOPTS_VALUE ? file->start_time : 0) + from;
-    if (from == 0 || ff.av_seek_frame(file, -1, position, AVSEEK_FLAG_BACKWARD) < 0)
-      ff.av_seek_frame(file, -1, file->start_time != AV_NOPTS_VALUE ? file->start_time : 0,
-                       AVSEEK_FLAG_BACKWARD);
+    if ((from == 0 || ff.av_seek_frame(file, -1, start + from, AVSEEK_FLAG_BACKWARD) < 0) &&
+        ff.av_seek_frame(file, -1, start, AVSEEK_FLAG_BACKWARD) < 0)
+      return false;
     for (Track *track : tracks) track->lastEndUs = LLONG_MIN;
     DecodePass(file, tracks, false);
     const bool complete = std::all_of(tracks.begin(), tracks.end(),
                                       [](const Track *t) { return t->decoded > 0; });
-    if (complete || from == 0 || tail >= kTailLongest) return;
+    if (complete || from == 0 || tail >= kTailLongest) return true;
   }
+}
+
+// The tail of a file that cannot seek: all of it, from a fresh opening.
+void DecodeWhole(const std::string &path, std::vector<Track *> &tracks) {
+  const InputContextPtr again = OpenForCheck(path);
+  if (!again) return;
+  for (Track *track : tracks) track->lastEndUs = LLONG_MIN;
+  DecodePass(again.get(), tracks, false);
 }
 
 std::int64_t FrameLength(const AVStream *stream, const AVCodecContext *decoder) {
@@ -152,13 +171,8 @@ TMergeCheckReport CheckMergedFile(const std::string &path, const TMergeExpectati
   if (error) return report;
   report.sizeBytes = static_cast<std::int64_t>(size);
 
-  AVFormatContext *raw = nullptr;
-  if (OpenInputUrl(&raw, UrlForFileName(path), nullptr, nullptr) < 0) return report;
-  const InputContextPtr file(raw);
-  {
-    std::lock_guard<std::mutex> guard(CodecLock());
-    if (ff.avformat_find_stream_info(file.get(), nullptr) < 0) return report;
-  }
+  const InputContextPtr file = OpenForCheck(path);
+  if (!file) return report;
   const int videoIndex =
       ff.av_find_best_stream(file.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
   const int audioIndex =
@@ -200,7 +214,7 @@ TMergeCheckReport CheckMergedFile(const std::string &path, const TMergeExpectati
   DecodePass(file.get(), tracks, true);
   if (expected.video && video.decoded == 0) return fail(F::NoPictureAtStart);
   if (expected.audio && audio.decoded == 0) return fail(F::NoSoundAtStart);
-  DecodeTail(file.get(), tracks);
+  if (!DecodeTail(file.get(), tracks)) DecodeWhole(path, tracks);
   if (expected.video && video.decoded == 0) return fail(F::NoPictureAtEnd);
   if (expected.audio && audio.decoded == 0) return fail(F::NoSoundAtEnd);
 

@@ -19,12 +19,14 @@ PACKAGES=(
   libswresample-dev
   libswscale-dev
   ffmpeg
+  libcurl4-openssl-dev  # the update window's download
   time  # /usr/bin/time: peak memory in the benchmarks
   qt6-base-dev        # the window program and its views
   libgl-dev           # OpenGL headers that Qt's Gui module asks for at configure time
   fonts-wqy-microhei  # a CJK font, so the Chinese texts show
   xvfb                # xvfb-run: the window program without a display
   xauth
+  python3             # the skins' palette table and their contrast check
 )
 
 missing=()

@@ -19,38 +19,19 @@
 
 #include "engine/CommandTask.h"
 #include "libav/FFmpegLoader.h"
+#include "libav/LibraryVersions.h"
 #include "libav/ProgramFolder.h"
 #include "tools/ConvertArguments.h"
 
 namespace {
 
 using velmora::TFFmpegLoader;
-using velmora::TLibraryKind;
-
-std::string VersionText(unsigned version) {
-  return std::to_string(version >> 16) + "." + std::to_string((version >> 8) & 0xFF) + "." +
-         std::to_string(version & 0xFF);
-}
 
 void PrintVersions() {
-  using velmora::ff;
-  struct Row {
-    const char *name;
-    TLibraryKind kind;
-    unsigned version;
-  };
-  const Row rows[] = {
-      {"libavutil", TLibraryKind::lkAVUtil, ff.avutil_version()},
-      {"libswresample", TLibraryKind::lkSWResample, ff.swresample_version()},
-      {"libswscale", TLibraryKind::lkSWScale, ff.swscale_version()},
-      {"libavcodec", TLibraryKind::lkAVCodec, ff.avcodec_version()},
-      {"libavformat", TLibraryKind::lkAVFormat, ff.avformat_version()},
-      {"libavfilter", TLibraryKind::lkAVFilter, ff.avfilter_version()},
-  };
-  std::printf("velmora-convert, FFmpeg %s\n", ff.av_version_info());
-  for (const Row &row : rows)
-    std::printf("%-14s %-10s %s\n", row.name, VersionText(row.version).c_str(),
-                TFFmpegLoader::Instance().LoadedFrom(row.kind).c_str());
+  std::printf("velmora-convert, FFmpeg %s\n", velmora::ff.av_version_info());
+  for (const velmora::TBoundLibrary &library : velmora::BoundLibraries())
+    std::printf("%-14s %-10s %s\n", library.Name.c_str(), library.Version.c_str(),
+                library.LoadedFrom.c_str());
 }
 
 // A report line stays on its terminal line until something else is printed.

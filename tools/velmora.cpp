@@ -1,42 +1,26 @@
-// The window program: the main window on the desktop, with the output
-// folder Video_Directory in the user's home folder.
-#include <pwd.h>
-#include <unistd.h>
-
-#include <QApplication>
-#include <cstdlib>
-#include <filesystem>
-
-#include "app/MainForm.h"
+// The window program: the application titled "Velmora" with its windows,
+// the stored skin and the stored output folder. The settings file and the
+// temporary folder live beside the program, or in the user's folders when
+// the program's folder cannot be written.
+#include "app/ProgramFiles.h"
+#include "app/RegistryStore.h"
+#include "libav/ProgramFolder.h"
 #include "ui/CjkFont.h"
-#include "ui/MainWindow.h"
+#include "ui/ProgramIcon.h"
+#include "ui/ProgramWindows.h"
+#include "ui/QtApplication.h"
 #include "ui/QtPlatform.h"
 
-namespace {
-
-std::filesystem::path HomeFolder() {
-  if (const char *home = std::getenv("HOME"); home && *home) return home;
-  if (const passwd *user = getpwuid(getuid())) return user->pw_dir;
-  return std::filesystem::current_path();
-}
-
-}  // namespace
-
 int main(int argc, char *argv[]) {
-  QApplication application(argc, argv);
-  application.setApplicationName("Velmora");
+  velmora::TQtApplication application(argc, argv);
   velmora::InstallMainThreadHandOver();
   velmora::UseCjkFont(application);
+  application.setWindowIcon(velmora::ProgramIcon());
 
   velmora::TQtPlatform platform;
   velmora::TRegistryStore registry(velmora::kMachineRegistryFile);
-  velmora::TForm1 form(platform, registry);
-  const std::filesystem::path outputFolder = HomeFolder() / "Video_Directory";
-  std::error_code error;
-  std::filesystem::create_directories(outputFolder, error);
-  form.SetOutputFolder(outputFolder.string());
-
-  velmora::TMainWindowView window(form);
-  window.show();
+  velmora::TProgramWindows windows(platform, registry,
+                                   velmora::LocateProgramFiles(velmora::ProgramFolder()));
+  windows.MainWindow().show();
   return application.exec();
 }

@@ -1,6 +1,7 @@
 #include "ui/MainWindow.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -15,8 +16,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -25,6 +26,7 @@
 
 #include "ui/JobListWidget.h"
 #include "ui/ProgressBarDelegate.h"
+#include "ui/ToolIcons.h"
 
 namespace velmora {
 
@@ -32,14 +34,7 @@ namespace {
 
 QString Q(const std::string &text) { return QString::fromStdString(text); }
 
-// The tool buttons' pictures, from the style's standard set.
-const std::map<std::string, QStyle::StandardPixmap> kToolIcons = {
-    {"ToolButton1", QStyle::SP_DialogOpenButton},  {"ToolButton12", QStyle::SP_TrashIcon},
-    {"ToolButton2", QStyle::SP_DialogResetButton}, {"ToolButton3", QStyle::SP_MediaPlay},
-    {"ToolButton5", QStyle::SP_MediaPause},        {"ToolButton4", QStyle::SP_MediaStop},
-    {"ToolButton6", QStyle::SP_FileDialogDetailedView},
-    {"ToolButton7", QStyle::SP_DesktopIcon},       {"ToolButton11", QStyle::SP_DialogHelpButton},
-};
+constexpr int kToolIconSize = 24;
 
 // How long a refresh waits before it tries again when another thread holds
 // the model.
@@ -103,11 +98,10 @@ QToolButton *TMainWindowView::AddToolButton(QToolBar *bar, TButtonState &state,
   auto *button = new QToolButton(bar);
   button->setText(Q(state.Caption));
   button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  if (const auto icon = kToolIcons.find(state.Name); icon != kToolIcons.end())
-    button->setIcon(style()->standardIcon(icon->second));
   if (click) connect(button, &QToolButton::clicked, this, Forward(std::move(click)));
   button->installEventFilter(this);
   Register(state, button, bar->addWidget(button));
+  PaintToolIcon(button);
   return button;
 }
 
@@ -123,14 +117,14 @@ void TMainWindowView::BuildToolBar() {
   auto *bar = new QToolBar(this);
   bar->setObjectName("ToolBar1");
   bar->setMovable(false);
-  bar->setIconSize(QSize(24, 24));
+  bar->setIconSize(QSize(kToolIconSize, kToolIconSize));
   addToolBar(Qt::TopToolBarArea, bar);
   TForm1 &f = form_;
 
   QToolButton *add = AddToolButton(bar, f.ToolButton1, nullptr);
   AddMenu(add, {&f.N1, &f.N2});
-  connect(mirrors_["N1"].Action, &QAction::triggered, this, Forward([&f] { f.N1Click(); }));
-  connect(mirrors_["N2"].Action, &QAction::triggered, this, Forward([&f] { f.N2Click(); }));
+  OnMenuEntry(f.N1, [&f] { f.N1Click(); });
+  OnMenuEntry(f.N2, [&f] { f.N2Click(); });
   AddToolButton(bar, f.ToolButton12, [&f] { f.btnRemoveClick(); });
   AddToolButton(bar, f.ToolButton2, [&f] { f.btnClearClick(); });
   Register(f.ToolButton8, nullptr, bar->addSeparator());
@@ -142,8 +136,24 @@ void TMainWindowView::BuildToolBar() {
   std::vector<TButtonState *> skins;
   for (TButtonState &entry : f.SkinMenu) skins.push_back(&entry);
   AddMenu(AddToolButton(bar, f.ToolButton7, nullptr), skins);
+  for (const TButtonState *entry : skins)
+    OnMenuEntry(*entry, [&f, name = entry->Name] { f.SkinMenuClick(name); });
   Register(f.ToolButton10, nullptr, bar->addSeparator());
   AddMenu(AddToolButton(bar, f.ToolButton11, nullptr), {&f.N3, &f.N12, &f.N9, &f.N5, &f.N4});
+  OnMenuEntry(f.N3, [&f] { f.N3Click(); });
+  OnMenuEntry(f.N12, [&f] { f.N12Click(); });
+  OnMenuEntry(f.N9, [&f] { f.N9Click(); });
+  OnMenuEntry(f.N5, [&f] { f.N5Click(); });
+  OnMenuEntry(f.N4, [&f] { f.N4Click(); });
+  // The help file's key works anywhere in the window.
+  QAction *help = mirrors_["N3"].Action;
+  help->setShortcut(QKeySequence::HelpContents);
+  help->setShortcutContext(Qt::WindowShortcut);
+  addAction(help);
+}
+
+void TMainWindowView::OnMenuEntry(const TButtonState &entry, std::function<void()> handler) {
+  connect(mirrors_[entry.Name].Action, &QAction::triggered, this, Forward(std::move(handler)));
 }
 
 QPushButton *TMainWindowView::MakeButton(TButtonState &state, std::function<void()> click) {
@@ -220,6 +230,7 @@ QWidget *TMainWindowView::BuildJobList() {
     form_.AddDroppedFiles(files);
   });
   connect(list_, &TJobListWidget::DeletePressed, this, Forward([&f] { f.DeleteKeyDown(); }));
+  connect(list_, &QTreeWidget::itemDoubleClicked, this, Forward([&f] { f.AdvListView1DblClick(); }));
   layout->addWidget(list_, 1);
 
   auto *buttons = new QVBoxLayout;
@@ -231,6 +242,8 @@ QWidget *TMainWindowView::BuildJobList() {
   buttons->addWidget(MakeInertButton(f.btnClearInert));
   buttons->addWidget(MakeButton(f.btnRemove, [&f] { f.btnRemoveClick(); }));
   buttons->addWidget(MakeInertButton(f.btnRemoveInert));
+  buttons->addSpacing(12);
+  buttons->addWidget(MakeButton(f.suiButton12, [&f] { f.suiButton12Click(); }));
   buttons->addStretch(1);
   layout->addLayout(buttons);
   return area;
@@ -339,7 +352,34 @@ QWidget *TMainWindowView::BuildHiddenControls() {
 bool TMainWindowView::eventFilter(QObject *watched, QEvent *event) {
   if (event->type() == QEvent::Enter) form_.ShowHintOf(watched->objectName().toStdString());
   if (event->type() == QEvent::Leave) form_.ClearHint();
+  // A new skin gives the button new text colours: its picture follows them.
+  if (event->type() == QEvent::PaletteChange)
+    if (auto *button = qobject_cast<QToolButton *>(watched)) PaintToolIcon(button);
   return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainWindowView::PaintToolIcon(QToolButton *button) {
+  const std::string name = button->objectName().toStdString();
+  if (!HasToolIcon(name)) return;
+  const QPalette &palette = button->palette();
+  const QPalette::ColorRole role = button->foregroundRole();
+  button->setIcon(ToolIcon(name, palette.color(QPalette::Active, role),
+                           palette.color(QPalette::Disabled, role), kToolIconSize));
+}
+
+void TMainWindowView::showEvent(QShowEvent *event) {
+  QMainWindow::showEvent(event);
+  // Shown by the program, not restored by the desktop.
+  if (!event->spontaneous()) form_.FormShow();
+}
+
+void TMainWindowView::closeEvent(QCloseEvent *event) {
+  if (!form_.FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  form_.FormClose();
+  QMainWindow::closeEvent(event);
 }
 
 // ---- Mirroring -------------------------------------------------------------------
@@ -364,6 +404,7 @@ void TMainWindowView::Refresh() {
     return;
   }
   mirroring_ = true;
+  skinView_.Mirror(*this, form_.Skin);
   setWindowTitle(Q(form_.Caption));
   MirrorAvailability();
   MirrorJobList();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/MainForm.h"
+#include "ui/Skins.h"
 
 class QAction;
 class QCheckBox;
@@ -44,6 +45,9 @@ class TMainWindowView : public QMainWindow {
  protected:
   // Tool button hints: the mouse entering or leaving a tool button.
   bool eventFilter(QObject *watched, QEvent *event) override;
+  // The model's showing and closing.
+  void showEvent(QShowEvent *event) override;
+  void closeEvent(QCloseEvent *event) override;
 
  private:
   void BuildToolBar();
@@ -54,7 +58,11 @@ class TMainWindowView : public QMainWindow {
   QWidget *BuildHiddenControls();
 
   QToolButton *AddToolButton(QToolBar *bar, TButtonState &state, std::function<void()> click);
+  // The button's picture in the colours of its text.
+  void PaintToolIcon(QToolButton *button);
   QMenu *AddMenu(QToolButton *button, std::vector<TButtonState *> entries);
+  // Runs `handler` when the menu entry `entry` is chosen.
+  void OnMenuEntry(const TButtonState &entry, std::function<void()> handler);
   QPushButton *MakeButton(TButtonState &state, std::function<void()> click);
   QPushButton *MakeInertButton(TButtonState &state);
   QComboBox *MakeComboBox(TComboBoxState &state, std::function<void(int)> pick);
@@ -78,6 +86,7 @@ class TMainWindowView : public QMainWindow {
   };
 
   TForm1 &form_;
+  TSkinView skinView_;
   std::atomic<bool> refreshQueued_{false};
   bool mirroring_ = false;
   std::map<std::string, TMirror> mirrors_;

@@ -119,8 +119,14 @@ std::optional<std::string> TQtPlatform::ChooseFolder(const std::string &title) {
 }
 
 bool TQtPlatform::ShellOpen(const std::string &target) {
-  return OnGuiThread<bool>(
-      [&] { return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(target))); });
+  return OnGuiThread<bool>([&] { return QDesktopServices::openUrl(DesktopUrl(target)); });
+}
+
+QUrl DesktopUrl(const std::string &target) {
+  // Web and mail addresses as they are; anything else names a local file.
+  for (const char *scheme : {"http://", "https://", "mailto:"})
+    if (target.rfind(scheme, 0) == 0) return QUrl(Q(target), QUrl::StrictMode);
+  return QUrl::fromLocalFile(Q(target));
 }
 
 bool TQtPlatform::Shutdown() {

@@ -4,6 +4,7 @@
 // thread), the desktop's default program, shutdown through systemd, and
 // queued calls on the GUI thread.
 #include <QStringList>
+#include <QUrl>
 
 #include "app/Platform.h"
 
@@ -24,6 +25,10 @@ class TQtPlatform : public TPlatform {
 // made) the core's main thread, and lets the core's hand-over run its calls
 // from the Qt event loop.
 void InstallMainThreadHandOver();
+
+// What the desktop is asked to open for a ShellOpen target: a web or mail
+// address as it is, otherwise the local file or folder.
+QUrl DesktopUrl(const std::string &target);
 
 // The name filters of a file dialog for a list of types: the description
 // followed by its masks in parentheses.

@@ -84,6 +84,15 @@ TEST_F(MergedFileCheck, StreamsAndCodecsMustBeThoseAskedFor) {
     EXPECT_EQ(CheckMergedFile(c.file, c.expected).failure, c.failure) << c.file;
 }
 
+TEST_F(MergedFileCheck, AContainerThatCannotSeekIsReadFromItsStart) {
+  // A Flash file tells no duration and cannot seek: its end is found by
+  // reading it all.
+  const std::string swf = Make("check.swf", {"-c:v", "flv", "-c:a", "libmp3lame", "-ar", "44100"});
+  const TMergeCheckReport report = CheckMergedFile(swf, Expect({1, 2}));
+  EXPECT_EQ(report.failure, F::None) << static_cast<int>(report.failure);
+  EXPECT_NEAR(report.durationUs, 3 * kSecond, 100000);
+}
+
 TEST_F(MergedFileCheck, ABrokenOrCutFileFails) {
   test::TempDir dir;
   EXPECT_EQ(CheckMergedFile(dir.file("missing.mp4"), Expect({3})).failure, F::CannotOpen);

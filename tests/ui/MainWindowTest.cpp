@@ -6,10 +6,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -140,6 +142,37 @@ TEST_F(MainWindowTest, DroppedFilesAreAddedInTheirOrder) {
   QApplication::sendEvent(list, &deleteKey);  // the last added row is selected
   EXPECT_EQ(form.AdvListView1.RowCount(), 1);
   EXPECT_EQ(form.AdvListView1.Rows[0].Columns[kColSource], b);
+}
+
+TEST_F(MainWindowTest, AMergeClickedInTheWindowRunsToItsEnd) {
+  form.AddDroppedFiles({Source("a.mpg"), Source("b.mpg")});
+  RunEventLoop();
+  ASSERT_TRUE(Find("ToolButton3")->isEnabled());
+  Find<QToolButton>("ToolButton3")->click();
+  // The converters' threads change the model; the widgets follow through
+  // the event loop.
+  const auto ended = [this] {
+    auto lock = form.Lock();
+    return form.LastMerge.Count > 0;
+  };
+  QElapsedTimer waited;
+  waited.start();
+  while (!ended() && waited.elapsed() < 100000)
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+  ASSERT_TRUE(ended()) << form.mmoLog.Text();
+  RunEventLoop();
+  EXPECT_EQ(form.LastMerge.Outcome, TMergeOutcome::Done) << form.LastMerge.Message;
+  auto *list = Find<QTreeWidget>("AdvListView1");
+  ASSERT_EQ(ShownRows(), 2);
+  for (int row = 0; row < 2; ++row) EXPECT_EQ(list->topLevelItem(row)->text(6), "完成");
+  EXPECT_EQ(Find<QProgressBar>("suiProgressBar1")->value(), 100);
+  EXPECT_TRUE(Find("ToolButton3")->isEnabled());
+  EXPECT_FALSE(Find("ToolButton4")->isEnabled());
+  // "打开文件夹查看转换的文件" is the window's choice after a merge.
+  const auto opened = platform.Calls("ShellOpen");
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0].Texts[0], dir.file("out"));
+  EXPECT_TRUE(fs::exists(dir.file("out/ALL_a.avi")));
 }
 
 TEST_F(MainWindowTest, HoveringAToolButtonShowsItsHint) {

@@ -7,6 +7,7 @@ unsigned swscale_version(void) { return 5u << 16; }
 #else
 unsigned swscale_version(void) { return 6u << 16; }
 #endif
+const char *swscale_license(void) { return "stand-in"; }
 #ifndef STANDIN_OMIT_GETCONTEXT
 void sws_getContext(void) {}
 #endif

@@ -1,0 +1,182 @@
+// velmora-join, the merge without a display: a merge of three sources and
+// its report, values named by text or by number, refused command lines,
+// and Ctrl+C during the sources.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "support/TestSupport.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+  int status;
+  std::string output;  // stdout and stderr
+};
+
+ToolRun RunJoin(std::vector<std::string> args) {
+  args.insert(args.begin(), VELMORA_JOIN);
+  ToolRun run{};
+  run.status = test::RunProgram(args, &run.output);
+  return run;
+}
+
+std::string Probe(const std::string &path, const std::string &entries) {
+  std::string text;
+  test::RunProgram(
+      {"ffprobe", "-v", "error", "-show_entries", entries, "-of", "default=nw=1:nk=1", path},
+      &text);
+  return text;
+}
+
+class JoinTool : public ::testing::Test {
+ protected:
+  // A one-second source named `name` (its container follows the name).
+  std::string Source(const std::string &name, const std::string &size = "160x120",
+                     double seconds = 1) {
+    const std::string path = dir.file(name);
+    fs::copy_file(
+        test::SharedMedia(
+            "join-" + size + "-" + std::to_string(seconds) + fs::path(name).extension().string(),
+            {"-f", "lavfi", "-i", "testsrc2=s=" + size + ":r=25:d=" + std::to_string(seconds), "-f",
+             "lavfi", "-i", "sine=d=" + std::to_string(seconds)}),
+        path);
+    return path;
+  }
+  std::string Out(const std::string &name) const { return dir.file("out/" + name); }
+
+  test::TempDir dir;
+};
+
+TEST_F(JoinTool, MergesThreeSourcesAndReportsEachStepOnPlainLines) {
+  const ToolRun run = RunJoin(
+      {"-o", dir.file("out"), Source("a.avi"), Source("b.mkv"), Source("c.mp4", "176x144")});
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(fs::exists(Out("ALL_a.avi")));
+  EXPECT_EQ(Probe(Out("ALL_a.avi"), "stream=codec_name"), "mpeg4\nmp3\n");
+  // Not on a terminal: one line per step, no drawing.
+  EXPECT_NE(run.output.find("[1/3] a.avi: done in "), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("[3/3] c.mp4: done in "), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("[join] ended after "), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find('\x1b'), std::string::npos) << run.output;
+  const std::string last = run.output.substr(run.output.rfind('\n', run.output.size() - 2) + 1);
+  EXPECT_EQ(last.rfind("output: " + Out("ALL_a.avi") + ", duration 3.", 0), 0u) << last;
+  EXPECT_NE(last.find(" bytes"), std::string::npos) << last;
+  // Only the output is left in the folder.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.file("out")), fs::directory_iterator()), 1);
+}
+
+TEST_F(JoinTool, TakesBoxEntriesByTheirTextOrTheirNumber) {
+  const ToolRun run =
+      RunJoin({"--preset", "MKV", "--video-quality", "816", "--size", "176x144", "--frame-rate",
+               "25.00", "--aspect", "16:9", "--audio-quality", "音频质量一般", "--after", "none",
+               "-o", dir.file("out"), Source("a.avi")});
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(Probe(Out("ALL_a.mkv"), "stream=width,height"), "176\n144\n");
+}
+
+TEST_F(JoinTool, ListsThePresetsAndOnePresetsEntries) {
+  ToolRun run = RunJoin({"--list-presets"});
+  ASSERT_EQ(run.status, 0);
+  EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 45);
+  EXPECT_NE(run.output.find(" 0  AVI视频格式 (*.AVI)\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("44  AMR（手机）音频格式 (*.amr)\n"), std::string::npos);
+  run = RunJoin({"--list-presets", "0"});
+  ASSERT_EQ(run.status, 0);
+  EXPECT_NE(run.output.find("  * 528 kbps(中等质量)\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("  * 3  音频质量好\n"), std::string::npos) << run.output;
+}
+
+TEST_F(JoinTool, RefusesABadCommandLineWithStatusTwo) {
+  const std::string a = Source("a.avi");
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"-p", "45", a}, "velmora-join: unknown preset '45'"},
+      {{"--video-quality", "529", a},
+       "velmora-join: '529' is not an entry of --video-quality for preset 0; its entries are:\n  "
+       "128 kbps(超低质量)\n"},
+      {{"-p", "35", "--size", "320*240", a},
+       "is not an entry of --size for preset 35; its entries are:\n  无\n"},
+      {{a, dir.file("missing.avi")}, "velmora-join: no such file: " + dir.file("missing.avi")},
+      {{"--bogus", a}, "velmora-join: unknown option '--bogus'"},
+      {{"--after", "reboot", a},
+       "velmora-join: --after takes none, open or shutdown, not 'reboot'"},
+      {{}, "velmora-join: no file to join"},
+      {{"-o"}, "velmora-join: option '-o' needs a value"},
+  };
+  for (const Case &c : cases) {
+    const ToolRun run = RunJoin(c.args);
+    EXPECT_EQ(run.status, 2) << c.message;
+    EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("usage: velmora-join"), std::string::npos);
+  }
+  EXPECT_FALSE(fs::exists(Out("ALL_a.avi")));
+}
+
+TEST_F(JoinTool, AFileThatIsNotMediaFailsTheMergeWithStatusOne) {
+  const std::string junk = dir.file("junk.avi");
+  { std::ofstream(junk) << std::string(4096, 'x'); }
+  const ToolRun run = RunJoin({"-o", dir.file("out"), Source("a.avi"), junk});
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_NE(run.output.find("无法识别的音频或视频文件！" + junk), std::string::npos) << run.output;
+}
+
+TEST_F(JoinTool, CtrlCDuringTheSourcesStopsLikeAConfirmedStop) {
+  // A large frame size keeps the first source busy long after its first
+  // progress line, on which the interrupt comes.
+  const std::vector<std::string> args = {
+      VELMORA_JOIN,   "--size", "1920*1080", "-o", dir.file("out"), Source("a.mpg", "320x240", 20),
+      Source("b.avi")};
+  int pipeFds[2];
+  ASSERT_EQ(pipe(pipeFds), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    dup2(pipeFds[1], STDERR_FILENO);
+    dup2(pipeFds[1], STDOUT_FILENO);
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    std::vector<char *> argv;
+    for (const std::string &arg : args) argv.push_back(const_cast<char *>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  std::string output;
+  bool interrupted = false;
+  char buffer[4096];
+  ssize_t got;
+  while ((got = read(pipeFds[0], buffer, sizeof buffer)) > 0) {
+    output.append(buffer, static_cast<std::size_t>(got));
+    if (!interrupted && output.find("[1/2] a.mpg: converting") != std::string::npos) {
+      kill(child, SIGINT);
+      interrupted = true;
+    }
+  }
+  close(pipeFds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(interrupted) << output;
+  ASSERT_TRUE(WIFEXITED(status)) << output;
+  EXPECT_EQ(WEXITSTATUS(status), 130) << output;
+  EXPECT_NE(output.find("[1/2] a.mpg: stopped"), std::string::npos) << output;
+  // The intermediate made so far stays (the empty one of the source that
+  // never started goes with its task), no final file is made.
+  ASSERT_TRUE(fs::exists(Out("a.mpg")));
+  EXPECT_GT(fs::file_size(Out("a.mpg")), 0u);
+  EXPECT_FALSE(fs::exists(Out("ALL_a.avi")));
+}
+
+}  // namespace
+}  // namespace velmora
