@@ -284,6 +284,9 @@ class TForm1 {
   std::string JoinedFileName;
   std::string FinalOutputPath;
   TSavedFinalSettings SavedFinalSettings;
+  // One chapter per source in outputs that hold chapters (the command-line
+  // merge can turn it off).
+  bool WriteSourceChapters = true;
   // How the last merge ended; its Count grows by one when a merge is over
   // (after its finishing action), so that a program can wait for it.
   TMergeResult LastMerge;

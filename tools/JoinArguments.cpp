@@ -24,6 +24,15 @@ const TValueOption kValueOptions[] = {
     {"--output-folder", "-o", &TJoinArguments::OutputFolder},
 };
 
+// Options without a value.
+struct TFlagOption {
+  const char *Long;
+  bool TJoinArguments::*Field;
+};
+const TFlagOption kFlagOptions[] = {
+    {"--no-chapters", &TJoinArguments::NoChapters},
+};
+
 constexpr const char *kAfterChoices[] = {"none", "open", "shutdown"};
 
 std::optional<double> NumberOf(const std::string &text) {
@@ -87,6 +96,13 @@ TJoinArguments ReadJoinArguments(const std::vector<std::string> &args) {
       if (i + 1 < args.size() && NumberOf(args[i + 1])) parsed.ListedPreset = args[++i];
       continue;
     }
+    const auto flag =
+        std::find_if(std::begin(kFlagOptions), std::end(kFlagOptions),
+                     [&](const TFlagOption &o) { return arg == o.Long; });
+    if (flag != std::end(kFlagOptions)) {
+      parsed.*flag->Field = true;
+      continue;
+    }
     const std::string name = arg.substr(0, arg.find('='));
     const auto option = std::find_if(
         std::begin(kValueOptions), std::end(kValueOptions),
@@ -110,12 +126,15 @@ TJoinArguments ReadJoinArguments(const std::vector<std::string> &args) {
 const char *JoinUsage() {
   return "usage: velmora-join [-p|--preset N|NAME] [--video-quality TEXT] [--audio-quality TEXT]\n"
          "                    [--frame-rate TEXT] [--aspect TEXT] [--size TEXT]\n"
-         "                    [--after none|open|shutdown] [-o|--output-folder DIR] FILE...\n"
+         "                    [--after none|open|shutdown] [-o|--output-folder DIR]\n"
+         "                    [--no-chapters] FILE...\n"
          "       velmora-join --list-presets [N]\n"
          "Joins the files, in the order given, into one file of the chosen output type:\n"
          "ALL_ + the first file's name + the type's extension, in the output folder\n"
          "(default: the current folder). Values are the entries of the window's boxes\n"
          "(\"528 kbps(中等质量)\") or just their number (528); --list-presets N lists them.\n"
+         "An mkv, mp4 or mov output gets one chapter per file, titled with its name;\n"
+         "--no-chapters leaves them out.\n"
          "Exit status: 0 when the output passed its check, 1 when the merge or the check\n"
          "failed, 2 for a malformed command line, 130 when stopped with Ctrl+C.\n";
 }

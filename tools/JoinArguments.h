@@ -20,6 +20,7 @@ struct TJoinArguments {
   std::string After = "none";  // none, open or shutdown
   std::string OutputFolder;    // empty: the current folder
   std::vector<std::string> Files;
+  bool NoChapters = false;  // --no-chapters: no chapter per source
   bool ListPresets = false;
   std::string ListedPreset;  // --list-presets N: one preset's boxes
   bool Help = false;

@@ -212,6 +212,7 @@ int Join(const TJoinArguments &args) {
                         std::to_string(preset) + "; its entries are:" + Joined(box.Items));
     form.SelectItem(box, entry);
   }
+  form.WriteSourceChapters = !args.NoChapters;
   for (const TAfterChoice &after : kAfterChoices)
     if (args.After == after.Value) form.SelectItem(form.suiComboBox1, after.Entry);
 

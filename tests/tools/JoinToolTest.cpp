@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "support/TestSupport.h"
 
@@ -80,6 +81,60 @@ TEST_F(JoinTool, TakesBoxEntriesByTheirTextOrTheirNumber) {
                "-o", dir.file("out"), Source("a.avi")});
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_EQ(Probe(Out("ALL_a.mkv"), "stream=width,height"), "176\n144\n");
+}
+
+// Chapters as ffprobe lists them: start, end and title of each.
+struct Chapter {
+  double start, end;
+  std::string title;
+};
+std::vector<Chapter> Chapters(const std::string &path) {
+  std::istringstream lines(Probe(path, "chapter=start_time,end_time:chapter_tags=title"));
+  std::vector<Chapter> chapters;
+  Chapter c;
+  while (lines >> c.start >> c.end && std::getline(lines >> std::ws, c.title))
+    chapters.push_back(c);
+  return chapters;
+}
+
+TEST_F(JoinTool, OutputsThatHoldChaptersGetOnePerSourceWhereItStarts) {
+  struct Case {
+    std::vector<std::string> options;
+    std::string output;
+    bool chapters;
+  };
+  const Case cases[] = {
+      {{"-p", "32"}, "ALL_a.mkv", true},
+      {{"-p", "4"}, "ALL_a.mp4", true},
+      {{"-p", "0"}, "ALL_a.avi", false},
+      {{"-p", "32", "--no-chapters"}, "ALL_a.mkv", false},
+  };
+  const std::vector<std::string> sources = {Source("a.avi"), Source("second part.mkv", "160x120", 2),
+                                            Source("c.mp4", "176x144")};
+  // The running sums of the sources' durations as ffprobe gives them.
+  std::vector<double> starts = {0};
+  for (const std::string &source : sources)
+    starts.push_back(starts.back() + std::stod(Probe(source, "format=duration")));
+  const char *titles[] = {"a", "second part", "c"};
+  for (const Case &c : cases) {
+    const std::string folder = dir.file("out" + std::to_string(&c - cases));
+    std::vector<std::string> args = c.options;
+    args.insert(args.end(), {"-o", folder});
+    args.insert(args.end(), sources.begin(), sources.end());
+    const ToolRun run = RunJoin(args);
+    ASSERT_EQ(run.status, 0) << run.output;
+    const std::vector<Chapter> chapters = Chapters(folder + "/" + c.output);
+    if (!c.chapters) {
+      EXPECT_TRUE(chapters.empty()) << c.output;
+      continue;
+    }
+    ASSERT_EQ(chapters.size(), 3u) << c.output;
+    for (std::size_t i = 0; i < chapters.size(); ++i) {
+      EXPECT_NEAR(chapters[i].start, starts[i], 0.04) << c.output << " " << i;  // one frame at 25/s
+      EXPECT_EQ(chapters[i].title, titles[i]) << c.output;
+    }
+    EXPECT_NEAR(chapters.back().end, starts.back(), 0.04) << c.output;
+  }
 }
 
 TEST_F(JoinTool, ListsThePresetsAndOnePresetsEntries) {
