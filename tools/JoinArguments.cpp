@@ -21,6 +21,7 @@ const TValueOption kValueOptions[] = {
     {"--aspect", "", &TJoinArguments::Aspect},
     {"--size", "", &TJoinArguments::FrameSize},
     {"--after", "", &TJoinArguments::After},
+    {"--fit", "", &TJoinArguments::Fit},
     {"--output-folder", "-o", &TJoinArguments::OutputFolder},
 };
 
@@ -34,6 +35,7 @@ const TFlagOption kFlagOptions[] = {
 };
 
 constexpr const char *kAfterChoices[] = {"none", "open", "shutdown"};
+constexpr const char *kFitChoices[] = {"pad", "stretch"};
 
 std::optional<double> NumberOf(const std::string &text) {
   double value = 0;
@@ -119,6 +121,9 @@ TJoinArguments ReadJoinArguments(const std::vector<std::string> &args) {
   if (std::find(std::begin(kAfterChoices), std::end(kAfterChoices), parsed.After) ==
       std::end(kAfterChoices))
     throw TUsageError("--after takes none, open or shutdown, not '" + parsed.After + "'");
+  if (std::find(std::begin(kFitChoices), std::end(kFitChoices), parsed.Fit) ==
+      std::end(kFitChoices))
+    throw TUsageError("--fit takes pad or stretch, not '" + parsed.Fit + "'");
   if (parsed.Files.empty()) throw TUsageError("no file to join");
   return parsed;
 }
@@ -127,14 +132,15 @@ const char *JoinUsage() {
   return "usage: velmora-join [-p|--preset N|NAME] [--video-quality TEXT] [--audio-quality TEXT]\n"
          "                    [--frame-rate TEXT] [--aspect TEXT] [--size TEXT]\n"
          "                    [--after none|open|shutdown] [-o|--output-folder DIR]\n"
-         "                    [--no-chapters] FILE...\n"
+         "                    [--fit pad|stretch] [--no-chapters] FILE...\n"
          "       velmora-join --list-presets [N]\n"
          "Joins the files, in the order given, into one file of the chosen output type:\n"
          "ALL_ + the first file's name + the type's extension, in the output folder\n"
          "(default: the current folder). Values are the entries of the window's boxes\n"
          "(\"528 kbps(中等质量)\") or just their number (528); --list-presets N lists them.\n"
          "An mkv, mp4 or mov output gets one chapter per file, titled with its name;\n"
-         "--no-chapters leaves them out.\n"
+         "--no-chapters leaves them out. --fit pad (default) scales each picture into the\n"
+         "frame size keeping its shape, with black bands; --fit stretch fills the frame.\n"
          "Exit status: 0 when the output passed its check, 1 when the merge or the check\n"
          "failed, 2 for a malformed command line, 130 when stopped with Ctrl+C.\n";
 }

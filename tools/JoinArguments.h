@@ -18,6 +18,7 @@ struct TJoinArguments {
   std::string VideoQuality, AudioQuality, FrameRate, Aspect,
       FrameSize;               // empty: the preset's default
   std::string After = "none";  // none, open or shutdown
+  std::string Fit = "pad";     // pad (keep each picture's shape) or stretch
   std::string OutputFolder;    // empty: the current folder
   std::vector<std::string> Files;
   bool NoChapters = false;  // --no-chapters: no chapter per source

@@ -213,6 +213,8 @@ int Join(const TJoinArguments &args) {
     form.SelectItem(box, entry);
   }
   form.WriteSourceChapters = !args.NoChapters;
+  // For this merge only: the window's stored choice stays as it is.
+  form.chkKeepAspect.Checked = args.Fit == "pad";
   for (const TAfterChoice &after : kAfterChoices)
     if (args.After == after.Value) form.SelectItem(form.suiComboBox1, after.Entry);
 

@@ -137,6 +137,83 @@ TEST_F(JoinTool, OutputsThatHoldChaptersGetOnePerSourceWhereItStarts) {
   }
 }
 
+// One grey picture of an output at `seconds`, row by row.
+struct Picture {
+  int width = 0, height = 0;
+  std::string luma;
+  int At(int x, int y) const { return static_cast<unsigned char>(luma[y * width + x]); }
+  double RowMean(int y) const {
+    double sum = 0;
+    for (int x = 0; x < width; ++x) sum += At(x, y);
+    return sum / width;
+  }
+};
+Picture PictureAt(const std::string &path, double seconds, const std::string &raw) {
+  Picture picture;
+  std::istringstream size(Probe(path, "stream=width,height"));
+  size >> picture.width >> picture.height;
+  test::RunProgram({"ffmpeg", "-v", "error", "-y", "-ss", std::to_string(seconds), "-i", path,
+                    "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "gray", raw},
+                   nullptr);
+  std::ifstream in(raw, std::ios::binary);
+  picture.luma.assign(std::istreambuf_iterator<char>(in), {});
+  return picture;
+}
+
+TEST_F(JoinTool, PicturesKeepTheirShapeWithBlackBandsOrFillTheFrameWhenStretched) {
+  // A white circle on grey in a 16:9 picture, then a grey 4:3 picture.
+  const std::string wide = dir.file("wide.mkv");
+  fs::copy_file(test::SharedMedia("join-circle-16x9.mkv",
+                                  {"-f", "lavfi", "-i",
+                                   "color=c=0x808080:s=320x180:r=25:d=1,format=yuv420p,"
+                                   "geq=lum='if(lt(hypot(X-W/2,Y-H/2),H/3),235,128)':cb=128:cr=128",
+                                   "-f", "lavfi", "-i", "sine=d=1"}),
+                wide);
+  const std::string narrow = dir.file("narrow.mkv");
+  fs::copy_file(test::SharedMedia("join-grey-4x3.mkv",
+                                  {"-f", "lavfi", "-i", "color=c=0x808080:s=160x120:r=25:d=1",
+                                   "-f", "lavfi", "-i", "sine=d=1"}),
+                narrow);
+  struct Case {
+    std::string fit;
+    int band;           // black lines above and below the wide picture
+    double roundness;   // the circle's width / height
+  };
+  // 320x180 in 320x240 at 4:3: a 180-line picture with 30 lines above and below.
+  const Case cases[] = {{"pad", 30, 1.0}, {"stretch", 0, 0.75}};
+  for (const Case &c : cases) {
+    const std::string folder = dir.file(c.fit);
+    const ToolRun run = RunJoin({"-p", "0", "--fit", c.fit, "-o", folder, wide, narrow});
+    ASSERT_EQ(run.status, 0) << run.output;
+    const std::string out = folder + "/ALL_wide.avi";
+    const std::string frame = Probe(out, "stream=width,height,display_aspect_ratio");
+    EXPECT_EQ(frame.rfind("320\n240\n4:3\n", 0), 0u) << frame;
+
+    const Picture first = PictureAt(out, 0.5, dir.file(c.fit + "-wide.gray"));
+    ASSERT_EQ(first.luma.size(), 320u * 240u) << c.fit;
+    int top = 0, bottom = 0;
+    while (top < first.height && first.RowMean(top) < 40) ++top;
+    while (bottom < first.height && first.RowMean(first.height - 1 - bottom) < 40) ++bottom;
+    EXPECT_NEAR(top, c.band, 2) << c.fit;
+    EXPECT_NEAR(bottom, c.band, 2) << c.fit;
+    int left = first.width, right = -1, high = first.height, low = -1;
+    for (int y = 0; y < first.height; ++y)
+      for (int x = 0; x < first.width; ++x)
+        if (first.At(x, y) > 190) {
+          left = std::min(left, x), right = std::max(right, x);
+          high = std::min(high, y), low = std::max(low, y);
+        }
+    ASSERT_GT(right, left) << c.fit;
+    const double roundness = static_cast<double>(right - left + 1) / (low - high + 1);
+    EXPECT_NEAR(roundness, c.roundness, 0.03 * c.roundness) << c.fit;
+
+    // The 4:3 picture fills the frame: grey from the first line to the last.
+    const Picture second = PictureAt(out, 1.5, dir.file(c.fit + "-narrow.gray"));
+    ASSERT_EQ(second.luma.size(), 320u * 240u) << c.fit;
+    for (int y : {0, 1, 238, 239}) EXPECT_GT(second.RowMean(y), 100) << c.fit << " line " << y;
+  }
+}
+
 TEST_F(JoinTool, ListsThePresetsAndOnePresetsEntries) {
   ToolRun run = RunJoin({"--list-presets"});
   ASSERT_EQ(run.status, 0);
@@ -166,6 +243,7 @@ TEST_F(JoinTool, RefusesABadCommandLineWithStatusTwo) {
       {{"--bogus", a}, "velmora-join: unknown option '--bogus'"},
       {{"--after", "reboot", a},
        "velmora-join: --after takes none, open or shutdown, not 'reboot'"},
+      {{"--fit", "crop", a}, "velmora-join: --fit takes pad or stretch, not 'crop'"},
       {{}, "velmora-join: no file to join"},
       {{"-o"}, "velmora-join: option '-o' needs a value"},
   };
