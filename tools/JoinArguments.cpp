@@ -22,6 +22,8 @@ const TValueOption kValueOptions[] = {
     {"--size", "", &TJoinArguments::FrameSize},
     {"--after", "", &TJoinArguments::After},
     {"--fit", "", &TJoinArguments::Fit},
+    {"--jobs", "-j", &TJoinArguments::Jobs},
+    {"--threads", "", &TJoinArguments::Threads},
     {"--output-folder", "-o", &TJoinArguments::OutputFolder},
 };
 
@@ -124,6 +126,8 @@ TJoinArguments ReadJoinArguments(const std::vector<std::string> &args) {
   if (std::find(std::begin(kFitChoices), std::end(kFitChoices), parsed.Fit) ==
       std::end(kFitChoices))
     throw TUsageError("--fit takes pad or stretch, not '" + parsed.Fit + "'");
+  if (!parsed.Jobs.empty()) CountOf("--jobs", parsed.Jobs);
+  if (!parsed.Threads.empty()) CountOf("--threads", parsed.Threads);
   if (parsed.Files.empty()) throw TUsageError("no file to join");
   return parsed;
 }
@@ -132,7 +136,8 @@ const char *JoinUsage() {
   return "usage: velmora-join [-p|--preset N|NAME] [--video-quality TEXT] [--audio-quality TEXT]\n"
          "                    [--frame-rate TEXT] [--aspect TEXT] [--size TEXT]\n"
          "                    [--after none|open|shutdown] [-o|--output-folder DIR]\n"
-         "                    [--fit pad|stretch] [--no-chapters] FILE...\n"
+         "                    [--fit pad|stretch] [--no-chapters] [-j|--jobs N] [--threads N]\n"
+         "                    FILE...\n"
          "       velmora-join --list-presets [N]\n"
          "Joins the files, in the order given, into one file of the chosen output type:\n"
          "ALL_ + the first file's name + the type's extension, in the output folder\n"
@@ -141,8 +146,18 @@ const char *JoinUsage() {
          "An mkv, mp4 or mov output gets one chapter per file, titled with its name;\n"
          "--no-chapters leaves them out. --fit pad (default) scales each picture into the\n"
          "frame size keeping its shape, with black bands; --fit stretch fills the frame.\n"
+         "--jobs N converts up to N files at once (at most 10; default: the online\n"
+         "processors); --threads N gives the final encode N codec threads (default: the\n"
+         "processors).\n"
          "Exit status: 0 when the output passed its check, 1 when the merge or the check\n"
          "failed, 2 for a malformed command line, 130 when stopped with Ctrl+C.\n";
+}
+
+int CountOf(const std::string &option, const std::string &value) {
+  const std::optional<double> number = NumberOf(value);
+  if (!number || *number < 1 || *number != static_cast<int>(*number))
+    throw TUsageError(option + " takes a whole number from 1, not '" + value + "'");
+  return static_cast<int>(*number);
 }
 
 int MatchBoxEntry(const std::vector<std::string> &entries, const std::string &value) {

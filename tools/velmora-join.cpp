@@ -52,6 +52,11 @@ void WatchInterrupts() {
   }).detach();
 }
 
+int OnlineProcessors() {
+  const long count = sysconf(_SC_NPROCESSORS_ONLN);
+  return count > 0 ? static_cast<int>(count) : 1;
+}
+
 int UsageError(const std::string &message) {
   std::fprintf(stderr, "velmora-join: %s\n%s", message.c_str(), JoinUsage());
   return kUsageStatus;
@@ -213,6 +218,13 @@ int Join(const TJoinArguments &args) {
     form.SelectItem(box, entry);
   }
   form.WriteSourceChapters = !args.NoChapters;
+  // Sources converted at once: the concurrency box's entry (1 to 10 files).
+  const int processors = OnlineProcessors();
+  const int jobs = args.Jobs.empty() ? processors : CountOf("--jobs", args.Jobs);
+  const int entries = static_cast<int>(form.suiComboBox3.Items.size());
+  form.SelectItem(form.suiComboBox3, std::min(jobs, entries) - 1);
+  form.JoinConverter.SetCodecThreads(args.Threads.empty() ? processors
+                                                          : CountOf("--threads", args.Threads));
   // For this merge only: the window's stored choice stays as it is.
   form.chkKeepAspect.Checked = args.Fit == "pad";
   for (const TAfterChoice &after : kAfterChoices)

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -214,6 +215,63 @@ TEST_F(JoinTool, PicturesKeepTheirShapeWithBlackBandsOrFillTheFrameWhenStretched
   }
 }
 
+// The lines that end each source, in the order of the sources.
+std::vector<std::string> DoneLines(const std::string &output) {
+  std::vector<std::string> lines;
+  std::istringstream in(output);
+  for (std::string line; std::getline(in, line);)
+    if (line.find(": done in ") != std::string::npos) lines.push_back(line.substr(0, line.find(" in ")));
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+TEST_F(JoinTool, SourcesConvertedAtOnceGiveTheSameMergeAsOneAtATime) {
+  const std::vector<std::string> sources = {Source("a.avi"), Source("b.mkv", "160x120", 2),
+                                            Source("c.mp4", "176x144")};
+  std::vector<std::string> rows;
+  std::string duration;
+  for (const char *jobs : {"1", "2", "3"}) {
+    const std::string folder = dir.file(std::string("jobs") + jobs);
+    std::vector<std::string> args = {"--jobs", jobs, "--threads", jobs, "-o", folder};
+    args.insert(args.end(), sources.begin(), sources.end());
+    const ToolRun run = RunJoin(args);
+    ASSERT_EQ(run.status, 0) << jobs << run.output;  // the output passed its check
+    const std::string measured = Probe(folder + "/ALL_a.avi", "format=duration");
+    if (rows.empty()) {
+      rows = DoneLines(run.output);
+      duration = measured;
+      EXPECT_EQ(rows.size(), 3u) << run.output;
+      continue;
+    }
+    EXPECT_EQ(DoneLines(run.output), rows) << jobs;
+    EXPECT_NEAR(std::stod(measured), std::stod(duration), 0.04) << jobs;
+  }
+}
+
+TEST_F(JoinTool, ASourceThatFailsWhileOthersRunEndsOnlyItsOwnTask) {
+  // An MP4 whose streams are all described but whose data is missing: it
+  // opens, and its task ends with nothing encoded.
+  const std::string full = test::SharedMedia(
+      "join-faststart.mp4", {"-f", "lavfi", "-i", "testsrc2=s=160x120:r=25:d=1", "-f", "lavfi",
+                             "-i", "sine=d=1", "-c:v", "mpeg4", "-movflags", "+faststart"});
+  std::string bytes;
+  {
+    std::ifstream in(full, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  const std::size_t data = bytes.find("mdat");
+  ASSERT_NE(data, std::string::npos);
+  const std::string empty = dir.file("empty.mp4");
+  std::ofstream(empty, std::ios::binary) << bytes.substr(0, data + 12);
+  const ToolRun run =
+      RunJoin({"--jobs", "2", "-o", dir.file("out"), Source("a.avi"), empty, Source("c.avi")});
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_EQ(DoneLines(run.output),
+            (std::vector<std::string>{"[1/3] a.avi: done", "[3/3] c.avi: done"}))
+      << run.output;
+  EXPECT_NE(run.output.find("合并失败：第2个文件转换失败："), std::string::npos) << run.output;
+}
+
 TEST_F(JoinTool, ListsThePresetsAndOnePresetsEntries) {
   ToolRun run = RunJoin({"--list-presets"});
   ASSERT_EQ(run.status, 0);
@@ -244,6 +302,8 @@ TEST_F(JoinTool, RefusesABadCommandLineWithStatusTwo) {
       {{"--after", "reboot", a},
        "velmora-join: --after takes none, open or shutdown, not 'reboot'"},
       {{"--fit", "crop", a}, "velmora-join: --fit takes pad or stretch, not 'crop'"},
+      {{"--jobs", "0", a}, "velmora-join: --jobs takes a whole number from 1, not '0'"},
+      {{"--threads", "1.5", a}, "velmora-join: --threads takes a whole number from 1, not '1.5'"},
       {{}, "velmora-join: no file to join"},
       {{"-o"}, "velmora-join: option '-o' needs a value"},
   };
