@@ -100,6 +100,10 @@ TJoinArguments ReadJoinArguments(const std::vector<std::string> &args) {
       if (i + 1 < args.size() && NumberOf(args[i + 1])) parsed.ListedPreset = args[++i];
       continue;
     }
+    if (arg == "--copy" || arg == "--copy=auto") {
+      parsed.Copy = arg == "--copy" ? "on" : "auto";
+      continue;
+    }
     const auto flag =
         std::find_if(std::begin(kFlagOptions), std::end(kFlagOptions),
                      [&](const TFlagOption &o) { return arg == o.Long; });
@@ -137,7 +141,7 @@ const char *JoinUsage() {
          "                    [--frame-rate TEXT] [--aspect TEXT] [--size TEXT]\n"
          "                    [--after none|open|shutdown] [-o|--output-folder DIR]\n"
          "                    [--fit pad|stretch] [--no-chapters] [-j|--jobs N] [--threads N]\n"
-         "                    FILE...\n"
+         "                    [--copy|--copy=auto] FILE...\n"
          "       velmora-join --list-presets [N]\n"
          "Joins the files, in the order given, into one file of the chosen output type:\n"
          "ALL_ + the first file's name + the type's extension, in the output folder\n"
@@ -149,6 +153,9 @@ const char *JoinUsage() {
          "--jobs N converts up to N files at once (at most 10; default: the online\n"
          "processors); --threads N gives the final encode N codec threads (default: the\n"
          "processors).\n"
+         "--copy joins without re-encoding when every file has the same streams with the\n"
+         "same parameters (exit status 2 and nothing written when not); --copy=auto\n"
+         "merges normally then.\n"
          "Exit status: 0 when the output passed its check, 1 when the merge or the check\n"
          "failed, 2 for a malformed command line, 130 when stopped with Ctrl+C.\n";
 }

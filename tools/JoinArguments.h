@@ -23,7 +23,8 @@ struct TJoinArguments {
   std::vector<std::string> Files;
   std::string Jobs;     // --jobs N: sources converted at once; empty: the online processors
   std::string Threads;  // --threads N: the final encode's codec threads; empty: the processors
-  bool NoChapters = false;  // --no-chapters: no chapter per source
+  bool NoChapters = false;
+  std::string Copy;  // --copy: "on"; --copy=auto: "auto"; empty: the normal merge  // --no-chapters: no chapter per source
   bool ListPresets = false;
   std::string ListedPreset;  // --list-presets N: one preset's boxes
   bool Help = false;

@@ -272,6 +272,62 @@ TEST_F(JoinTool, ASourceThatFailsWhileOthersRunEndsOnlyItsOwnTask) {
   EXPECT_NE(run.output.find("合并失败：第2个文件转换失败："), std::string::npos) << run.output;
 }
 
+TEST_F(JoinTool, MatchingSourcesAreJoinedByCopyingTheirStreams) {
+  const std::vector<std::string> sources = {Source("a.mp4"), Source("b.mp4"), Source("c.mp4")};
+  std::vector<std::string> args = {"--copy", "-p", "4", "-o", dir.file("out")};
+  args.insert(args.end(), sources.begin(), sources.end());
+  const ToolRun run = RunJoin(args);
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("[copy] joining 3 files without re-encoding"), std::string::npos);
+  // No intermediates: the output alone.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.file("out")), fs::directory_iterator()), 1);
+  const std::string out = Out("ALL_a.mp4");
+  double sum = 0;
+  for (const std::string &source : sources) sum += std::stod(Probe(source, "format=duration"));
+  EXPECT_NEAR(std::stod(Probe(out, "format=duration")), sum, 0.05);
+  // Each stream's time stamps run on across the joints: rising, and no gap
+  // longer than a packet's duration.
+  for (const char *stream : {"v", "a"}) {
+    std::string text;
+    test::RunProgram({"ffprobe", "-v", "error", "-select_streams", stream, "-show_entries",
+                      "packet=dts_time,duration_time", "-of", "csv=p=0", out},
+                     &text);
+    std::istringstream lines(text);
+    double previous = -1, previousDuration = 0;
+    int packets = 0;
+    for (std::string line; std::getline(lines, line);) {
+      if (line.empty() || line.find(',') == std::string::npos) continue;  // side data
+      const double dts = std::stod(line.substr(0, line.find(',')));
+      const double duration = std::stod(line.substr(line.find(',') + 1));
+      if (packets > 0) {
+        EXPECT_GT(dts, previous) << stream << " packet " << packets;
+        EXPECT_LE(dts - previous, previousDuration + 0.002) << stream << " packet " << packets;
+      }
+      previous = dts;
+      previousDuration = duration;
+      ++packets;
+    }
+    EXPECT_GT(packets, 0) << stream;
+  }
+}
+
+TEST_F(JoinTool, SourcesThatDifferAreNotCopiedOrAreMergedWithCopyAuto) {
+  const std::string a = Source("a.mp4");
+  const std::string d = Source("d.mp4", "176x144");
+  ToolRun run = RunJoin({"--copy", "-p", "4", "-o", dir.file("out"), a, d});
+  EXPECT_EQ(run.status, 2) << run.output;
+  EXPECT_NE(run.output.find("cannot join without re-encoding: source 2 (d.mp4) differs from the "
+                            "first in stream 0's picture size: 176x144, not 160x120"),
+            std::string::npos)
+      << run.output;
+  EXPECT_FALSE(fs::exists(dir.file("out")));  // nothing written
+  run = RunJoin({"--copy=auto", "-p", "4", "-o", dir.file("out"), a, d});
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("merging with re-encoding instead"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("[join] ended after "), std::string::npos) << run.output;
+  EXPECT_TRUE(fs::exists(Out("ALL_a.mp4")));
+}
+
 TEST_F(JoinTool, ListsThePresetsAndOnePresetsEntries) {
   ToolRun run = RunJoin({"--list-presets"});
   ASSERT_EQ(run.status, 0);
