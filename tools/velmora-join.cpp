@@ -197,6 +197,15 @@ int RunMerge(TForm1 &form, TCommandLinePlatform &platform) {
   }
 }
 
+// The output folder with its missing parents; says why not.
+bool MakeOutputFolder(const fs::path &folder) {
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (fs::is_directory(folder, error)) return true;
+  std::fprintf(stderr, "velmora-join: cannot make the output folder %s\n", folder.c_str());
+  return false;
+}
+
 // The join without re-encoding: its exit status, or -1 when the sources do
 // not allow it and `orMerge` asks for the normal merge instead.
 int JoinByCopy(const std::vector<std::string> &files, const fs::path &folder,
@@ -217,14 +226,10 @@ int JoinByCopy(const std::vector<std::string> &files, const fs::path &folder,
       return kFailedStatus;
     }
   }
-  std::error_code error;
-  fs::create_directories(folder, error);
-  if (!fs::is_directory(folder, error)) {
-    std::fprintf(stderr, "velmora-join: cannot make the output folder %s\n", folder.c_str());
-    return kFailedStatus;
-  }
+  if (!MakeOutputFolder(folder)) return kFailedStatus;
   std::fprintf(stderr, "[copy] joining %zu files without re-encoding\n", files.size());
   const TCopyJoinResult result = CopyJoin(files, output);
+  std::error_code error;
   if (!result.Finished) {
     fs::remove(output, error);  // a part of a file, made by this join
     std::fprintf(stderr, "velmora-join: the join failed: %s\n", result.Error.c_str());
@@ -291,12 +296,7 @@ int Join(const TJoinArguments &args) {
       return status;
   }
 
-  std::error_code error;
-  fs::create_directories(folder, error);
-  if (!fs::is_directory(folder, error)) {
-    std::fprintf(stderr, "velmora-join: cannot make the output folder %s\n", folder.c_str());
-    return kFailedStatus;
-  }
+  if (!MakeOutputFolder(folder)) return kFailedStatus;
   form.SetOutputFolder(folder.string());
 
   form.AddDroppedFiles(files);
