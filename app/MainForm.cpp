@@ -140,7 +140,7 @@ std::vector<TControl *> TForm1::Controls() {
       &lblPreset,
       &suiComboBox5,  &suiButton13,   &lblVideoQuality, &suiComboBox6,  &lblAudioQuality,
       &suiComboBox7,  &lblFrameRate,  &suiComboBox8,    &lblAspect,     &suiComboBox9,
-      &lblFrameSize,  &suiComboBox10, &lblAfterMerge,   &suiComboBox1,  &lblOutputFolder,
+      &lblFrameSize,  &suiComboBox10, &chkKeepAspect,   &lblAfterMerge,   &suiComboBox1,  &lblOutputFolder,
       &suiEdit1,      &suiButton3,    &suiButton11,     &Label8,        &suiProgressBar1,
       &mmoLog,        &chkThreadMode, &lblFileExists,   &suiComboBox4,  &lblConcurrency,
       &suiComboBox3,  &lblPriority,   &suiComboBox2,    &grpLogLevel,   &btnStart,

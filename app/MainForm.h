@@ -235,6 +235,8 @@ class TForm1 {
   TComboBoxState suiComboBox9{"suiComboBox9"};
   TLabelState lblFrameSize{"lblFrameSize", "视频宽度和高度："};
   TComboBoxState suiComboBox10{"suiComboBox10"};
+  // Pictures scaled into the frame keeping their shape, black bands around.
+  TCheckBoxState chkKeepAspect{"chkKeepAspect", "保持画面比例（加黑边）", true};
   TLabelState lblAfterMerge{"lblAfterMerge", "视频合并完毕后："};
   TComboBoxState suiComboBox1{"suiComboBox1"};
 
@@ -286,6 +288,9 @@ class TForm1 {
   std::string JoinedFileName;
   std::string FinalOutputPath;
   TSavedFinalSettings SavedFinalSettings;
+  // One chapter per source in outputs that hold chapters (the command-line
+  // merge can turn it off).
+  bool WriteSourceChapters = true;
   // How the last merge ended; its Count grows by one when a merge is over
   // (after its finishing action), so that a program can wait for it.
   TMergeResult LastMerge;
@@ -399,6 +404,12 @@ class TForm1 {
   void RefreshIntermediateOptions(TOutputOptions &record) const;
   // The final file's record, from the settings after the completions.
   TOutputOptions FinalOutputOptions() const;
+  // The stored choice of chkKeepAspect, read at creation; a click stores it.
+  void ReadKeepAspect();
+  void chkKeepAspectClick(bool checked);
+  // With chkKeepAspect: the intermediate's picture fitted into its frame
+  // size with black bands where the source's shape differs.
+  void FitIntermediatePicture(TOutputOptions &record, const TSourceMedia &media) const;
   // The final file's extension and the settings the output type completes.
   std::string FinalExtension() const;
   void ApplyFinalCompletions();

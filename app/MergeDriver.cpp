@@ -225,6 +225,7 @@ bool TForm1::Button14Click() {
     }
 
     RefreshIntermediateOptions(slot.Intermediate);
+    FitIntermediatePicture(slot.Intermediate, media);
     const std::string planned =
         (fs::path(OutputFolder) / fs::path(slot.Intermediate.FileName).filename()).string();
     const bool renamed = planned.find(kNewNameMark) != std::string::npos;

@@ -8,6 +8,7 @@
 #include "app/FileNames.h"
 #include "app/MainForm.h"
 #include "app/MergeCheck.h"
+#include "app/SourceChapters.h"
 #include "app/ProgressPercent.h"
 #include "libav/MainThread.h"
 
@@ -128,13 +129,18 @@ void TForm1::Button26Click() {
   // The intermediates that exist, in row order: the first of them becomes
   // the joined file, so one missing intermediate loses only its own source.
   std::vector<std::string> parts;
+  std::vector<TChapterSource> chapters;
   {
     TChange change(*this);
     if (closing_) return;
     for (int row = 0; row < AdvListView1.RowCount(); ++row) {
       const std::string &file = IntermediateFiles[row];
-      if (!file.empty() && FileExists(file) && !IsListedSource(file, std::string()))
-        parts.push_back(file);
+      if (file.empty() || !FileExists(file) || IsListedSource(file, std::string())) continue;
+      parts.push_back(file);
+      const std::int64_t duration = row < static_cast<int>(run_.Sources.size())
+                                        ? run_.Sources[row].DurationUs
+                                        : 0;
+      chapters.push_back({JobSlot[row].Input.FileName, duration});
     }
   }
   // Appended without the lock, so that the window stays responsive; pause
@@ -162,6 +168,8 @@ void TForm1::Button26Click() {
         ApplyFinalCompletions();
         FinalOutputPath = SafeOutputName(WithExtension(JoinedFileName, FinalExtension()), true);
         run_.FinalOptions = FinalOutputOptions();
+        if (WriteSourceChapters && HoldsChapters(FinalExtension()))
+          run_.FinalOptions.ExtraOptions += "\n" + ChapterOptionLines(chapters);
         if (JoinConverter.SetTaskOutput(task, FinalOutputPath, &run_.FinalOptions)) {
           joinRunActive_ = true;
           JoinConverter.StartTasks(1);

@@ -6,7 +6,7 @@ namespace velmora {
 
 std::vector<TControl *> TForm1::OutputSettingsControls() {
   return {&ToolButton6,  &suiButton13,  &suiComboBox5, &suiComboBox1, &suiComboBox6,
-          &suiComboBox7, &suiComboBox8, &suiComboBox9, &suiComboBox10};
+          &suiComboBox7, &suiComboBox8, &suiComboBox9, &suiComboBox10, &chkKeepAspect};
 }
 
 void TForm1::Button30Click() {

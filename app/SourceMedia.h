@@ -13,6 +13,10 @@ struct TSourceMedia {
   bool HasAudio = false;
   int SampleRate = 0;
   int Channels = 0;
+  int Width = 0;  // the first video stream's picture and its sample aspect (0: unknown)
+  int Height = 0;
+  int SampleAspectNum = 0;
+  int SampleAspectDen = 0;
 };
 
 // The input's duration in microseconds; 0 when the container does not tell it.

@@ -18,6 +18,7 @@ void TForm1::FormCreate() {
   Paused = kNo;
   Button15Click();
   Button17Click();
+  ReadKeepAspect();
   suiComboBox1.Select(2);
   suiComboBox2.Select(3);
   suiComboBox3.Select(0);

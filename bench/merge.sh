@@ -3,20 +3,29 @@
 # two-stage pipeline with the ffmpeg tool (each source into an intermediate
 # MPEG program stream with the intermediate options, the intermediates
 # appended with cat, the joined file into the output with the final
-# options), one codec thread each, alternating, on three 60-second 640x480
-# sources of different containers, for two presets:
+# options), on three 60-second 640x480 sources of different containers, for
+# two presets, in two forms: (a) one codec thread per run, the sources one
+# after another, and (b) the same with the ffmpeg tool's default threads.
+# velmora-join runs with its defaults (as many sources at once and as many
+# final codec threads as there are processors). The presets:
 #   0  AVI: mpeg4 320x240 at 528 kbit/s, MP3 44.1 kHz stereo 128 kbit/s
 #   5  H.264: libx264 320x240 at 528 kbit/s in the intermediates and the MP4, AAC
 # velmora-join also checks its output (decoding its start and its end) and
 # removes the intermediates; both are part of its merge.
-# Prints per preset the mean wall time of both, the ratio velmora/ffmpeg
-# (goal: at most 1.0) and the largest peak resident memory of both.
+# Prints per preset the mean wall times, the ratios velmora/(a) (goal: at
+# most 0.6) and velmora/(b) (goal: at most 0.9) and the largest peak
+# resident memory of each.
 #   bench/merge.sh [rounds]     (default 3; the sources are made once)
-# (bench/merge.sh --pipeline PRESET runs the ffmpeg tool's pipeline once; the
-# benchmark times it that way.)
+# (bench/merge.sh --pipeline PRESET single|threaded runs the ffmpeg tool's
+# pipeline once; the benchmark times it that way.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [ "${1:-}" = "--pipeline" ]; then pipeline=${2:?a preset}; else rounds=${1:-3}; fi
+if [ "${1:-}" = "--pipeline" ]; then
+  pipeline=${2:?a preset}
+  form=${3:?single or threaded}
+else
+  rounds=${1:-3}
+fi
 build=${VELMORA_BUILD:-build}
 join=$build/tools/velmora-join
 if [ ! -x "$join" ]; then
@@ -56,9 +65,11 @@ final[5]="$quality -c:v libx264"
 extension[5]=mp4
 presets=(0 5)
 
-# The ffmpeg tool's pipeline for one preset.
+# The ffmpeg tool's pipeline for one preset, with one codec thread per run
+# (single) or the tool's default threads (threaded).
 ffmpeg_merge() {
-  local preset=$1 folder=$work/merge-ffmpeg-$1 parts=()
+  local preset=$1 folder=$work/merge-ffmpeg-$1-$2 parts=() threads=""
+  if [ "$2" = single ]; then threads="-threads 1"; fi
   rm -rf "$folder" && mkdir -p "$folder"
   for source in "${sources[@]}"; do
     local name part seconds
@@ -66,18 +77,18 @@ ffmpeg_merge() {
     part=$folder/$name.mpg
     seconds=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$source")
     # shellcheck disable=SC2086
-    ffmpeg -hide_banner -nostdin -loglevel error -y -threads 1 -i "$source" -t "$seconds" \
-      ${intermediate[$preset]} -threads 1 -f mpeg "$part"
+    ffmpeg -hide_banner -nostdin -loglevel error -y $threads -i "$source" -t "$seconds" \
+      ${intermediate[$preset]} $threads -f mpeg "$part"
     parts+=("$part")
   done
   cat "${parts[@]:1}" >>"${parts[0]}"
   # shellcheck disable=SC2086
-  ffmpeg -hide_banner -nostdin -loglevel error -y -threads 1 -i "${parts[0]}" \
-    ${final[$preset]} -threads 1 "$folder/ALL_merge-a.${extension[$preset]}"
+  ffmpeg -hide_banner -nostdin -loglevel error -y $threads -i "${parts[0]}" \
+    ${final[$preset]} $threads "$folder/ALL_merge-a.${extension[$preset]}"
   rm -f "${parts[@]}"
 }
 if [ -n "${pipeline:-}" ]; then
-  ffmpeg_merge "$pipeline"
+  ffmpeg_merge "$pipeline" "$form"
   exit
 fi
 
@@ -91,7 +102,8 @@ run_velmora() {
   measured "$1-velmora" "$join" -p "$1" --after none -o "$folder" "${sources[@]}"
 }
 run_ffmpeg() {
-  measured "$1-ffmpeg" bash bench/merge.sh --pipeline "$1"
+  measured "$1-single" bash bench/merge.sh --pipeline "$1" single
+  measured "$1-threaded" bash bench/merge.sh --pipeline "$1" threaded
 }
 
 for ((round = 1; round <= rounds; round++)); do
@@ -107,9 +119,12 @@ for ((round = 1; round <= rounds; round++)); do
 done
 
 for preset in "${presets[@]}"; do
-  awk -v preset="$preset" -v v="${total[$preset-velmora]}" -v f="${total[$preset-ffmpeg]}" \
-    -v n="$rounds" -v vm="${peak[$preset-velmora]}" -v fm="${peak[$preset-ffmpeg]}" 'BEGIN {
-    printf "preset %-2s velmora %7.2f s  ffmpeg %7.2f s  (mean of %d)  ratio %.3f   peak memory velmora %6.1f MiB  ffmpeg %6.1f MiB\n",
-      preset, v / n, f / n, n, v / f, vm / 1024, fm / 1024
+  awk -v preset="$preset" -v v="${total[$preset-velmora]}" -v a="${total[$preset-single]}" \
+    -v b="${total[$preset-threaded]}" -v n="$rounds" -v vm="${peak[$preset-velmora]}" \
+    -v am="${peak[$preset-single]}" -v bm="${peak[$preset-threaded]}" 'BEGIN {
+    printf "preset %-2s velmora %7.2f s  (a) one thread %7.2f s  (b) default threads %7.2f s  (mean of %d)\n",
+      preset, v / n, a / n, b / n, n
+    printf "          ratio velmora/(a) %.3f (goal <= 0.6)  velmora/(b) %.3f (goal <= 0.9)   peak memory velmora %6.1f MiB  (a) %6.1f MiB  (b) %6.1f MiB\n",
+      v / a, v / b, vm / 1024, am / 1024, bm / 1024
   }'
 done

@@ -198,6 +198,7 @@ TFFmpeg &TCustomFFmpegVCL::TakeNextTask() {
   TFFmpeg &task = tasks_.Get(nextTaskIndex_++);
   task.ProgressInterval = static_cast<std::int64_t>(progressInterval_) * 1000;
   task.Options().verbose = EngineLevelFromLogLevel(logLevel_);
+  task.CodecThreads = codecThreads_;
   return task;
 }
 

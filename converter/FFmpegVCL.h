@@ -58,6 +58,9 @@ class TCustomFFmpegVCL : public TLogLineTarget {
   bool Preview() const { return preview_; }
   void SetPreview(bool on);
   bool PreviewBitmap() const { return previewBitmap_; }
+  // Codec threads of the tasks started from now on (0: one, the engine's own).
+  int CodecThreads() const { return codecThreads_; }
+  void SetCodecThreads(int threads) { codecThreads_ = threads > 0 ? threads : 0; }
   void SetPreviewBitmap(bool on);
 
   bool LoadLibraries(const std::string &libraryPath);
@@ -145,6 +148,7 @@ class TCustomFFmpegVCL : public TLogLineTarget {
   TConvertPriority threadPriority_ = tpNormal;
   bool preview_ = false;
   bool previewBitmap_ = false;
+  int codecThreads_ = 0;
   TAVProbe probe_;
   TFFmpegList tasks_;
   // Held while OnLog, OnProgress and OnTerminate run, and by the start

@@ -53,6 +53,11 @@ class TCustomFFmpeg {
 
   // Wall-clock time between two progress reports, in microseconds.
   std::int64_t ProgressInterval = 500000;
+  // Threads of the run's decoders and encoders where the codec can use them;
+  // 0 keeps the one thread of the option state (the -threads option stays
+  // refused). Set from outside the option table, by a merge started from the
+  // command line.
+  int CodecThreads = 0;
   // Previews switched on: bit 0 the preview window, bit 1 the preview bitmap.
   // Changed under PreviewLock() while a task may run.
   int PreviewFlags = 0;
@@ -282,6 +287,7 @@ class TCustomFFmpeg {
   void OptTimestamp(const TOptionRow &row, const std::string &value);
   void OptInputTsScale(const TOptionRow &row, const std::string &value);
   void OptMetadata(const TOptionRow &row, const std::string &value);
+  void OptChapter(const TOptionRow &row, const std::string &value);
   void OptVerbose(const TOptionRow &row, const std::string &value);
   void OptAudioRateOrChannels(const TOptionRow &row, const std::string &value);
   void OptTarget(const TOptionRow &row, const std::string &value);

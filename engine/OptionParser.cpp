@@ -164,6 +164,7 @@ std::span<const TCustomFFmpeg::TOptionRow> TCustomFFmpeg::OptionTable() {
       Handled("timestamp", &T::OptTimestamp),
       Handled("itsscale", &T::OptInputTsScale),
       Handled("metadata", &T::OptMetadata),
+      Handled("chapter", &T::OptChapter),
       Handled("v", &T::OptVerbose),
       Handled("ar", &T::OptAudioRateOrChannels, IntField{&S::audioSampleRate}),
       Handled("ac", &T::OptAudioRateOrChannels, IntField{&S::audioChannels}),
@@ -351,6 +352,25 @@ void TCustomFFmpeg::OptMetadata(const TOptionRow &, const std::string &value) {
   const std::size_t equals = value.find('=');
   if (equals == std::string::npos) throw FFmpegException("Missing =");
   options_.metadata.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+}
+
+// START|END|TITLE: a chapter of the next output from START to END (each a
+// duration as -t takes it), titled with the rest of the value.
+void TCustomFFmpeg::OptChapter(const TOptionRow &, const std::string &value) {
+  const std::size_t first = value.find('|');
+  const std::size_t second = first == std::string::npos ? first : value.find('|', first + 1);
+  const auto refuse = [&] { throw FFmpegException("Invalid chapter specification: " + value); };
+  if (second == std::string::npos) refuse();
+  ChapterMark mark;
+  try {
+    mark.start = ParseTimeValue("chapter", value.substr(0, first), true);
+    mark.end = ParseTimeValue("chapter", value.substr(first + 1, second - first - 1), true);
+  } catch (const FFmpegException &) {
+    refuse();
+  }
+  if (mark.start < 0 || mark.end < mark.start) refuse();
+  mark.title = value.substr(second + 1);
+  options_.chapters.push_back(std::move(mark));
 }
 
 void TCustomFFmpeg::OptVerbose(const TOptionRow &, const std::string &value) {

@@ -54,6 +54,14 @@ struct BitstreamFilterEntry {
   bool operator==(const BitstreamFilterEntry &) const = default;
 };
 
+// One -chapter entry: a part of the next output, in microseconds.
+struct ChapterMark {
+  std::int64_t start = 0;
+  std::int64_t end = 0;
+  std::string title;
+  bool operator==(const ChapterMark &) const = default;
+};
+
 using QuantMatrix = std::array<std::uint16_t, 64>;
 using TextPairs = std::vector<std::pair<std::string, std::string>>;
 
@@ -178,6 +186,7 @@ struct TOptionState {
   std::vector<StreamMap> streamMaps;      // at most kMaxStreamMaps
   std::vector<MetadataMap> metadataMaps;  // at most kMaxMetadataMaps
   TextPairs metadata;                     // (key, value), in order given
+  std::vector<ChapterMark> chapters;      // -chapter, for the next output
   // Per input file and stream; 0 means no scaling. -itsscale writes the row
   // of the input that will be opened next.
   std::array<std::array<double, kMaxStreamsPerInput>, kMaxInputFiles> inputTsScale{};

@@ -116,6 +116,27 @@ constexpr TagRename kTagRenames[] = {
 
 // A tag of a renamed key is copied to the muxer's name unless that name was
 // given as well.
+// The -chapter entries as the output's chapters (milliseconds), titled. The
+// context frees them with itself. False when memory runs out.
+bool AddChapters(AVFormatContext *context, const std::vector<ChapterMark> &marks) {
+  for (const ChapterMark &mark : marks) {
+    LibraryMemoryPtr<AVChapter> chapter(static_cast<AVChapter *>(ff.av_mallocz(sizeof(AVChapter))));
+    const std::size_t count = context->nb_chapters;
+    void *grown = chapter ? ff.av_realloc(context->chapters, (count + 1) * sizeof(AVChapter *))
+                          : nullptr;
+    if (!grown) return false;
+    context->chapters = static_cast<AVChapter **>(grown);
+    chapter->id = static_cast<std::int64_t>(count) + 1;
+    chapter->time_base = AVRational{1, 1000};
+    chapter->start = mark.start / 1000;
+    chapter->end = mark.end / 1000;
+    ff.av_dict_set(&chapter->metadata, "title", mark.title.c_str(), 0);
+    context->chapters[count] = chapter.release();
+    context->nb_chapters = static_cast<unsigned>(count + 1);
+  }
+  return true;
+}
+
 void RenameOlderTags(AVFormatContext *context) {
   for (const TagRename &row : kTagRenames) {
     if (row.muxer != context->oformat->name) continue;
@@ -309,6 +330,8 @@ int TCustomFFmpeg::OpenOutputFile(const std::string &fileName, bool join) {
     ff.av_dict_set(&context->metadata, it->first.c_str(), it->second.c_str(), 0);
   options_.metadata.clear();
   RenameOlderTags(context);
+  if (!AddChapters(context, options_.chapters)) return fail("Could not alloc chapter");
+  options_.chapters.clear();
 
   if ((format->flags & AVFMT_NEEDNUMBER) && !ff.av_filename_number_test(url.c_str()))
     return fail(OpenErrorText(fileName, AVERROR(EDOM)));

@@ -459,6 +459,7 @@ void TCustomFFmpeg::OpenCodecs(RunState &run) {
       }
     }
     DictionaryPtr privateOptions = DictionaryFromPairs(PrivateCodecOptions());
+    if (CodecThreads > 0) encoder->thread_count = CodecThreads;
     int result = 0;
     {
       std::lock_guard<std::mutex> guard(CodecLock());
@@ -493,6 +494,7 @@ void TCustomFFmpeg::OpenDecoder(InputStreamRecord &input) {
                                  input.streamIndex, typeName.c_str()));
   int result = AVERROR(EINVAL);
   if (input.decoder) {
+    if (CodecThreads > 0) input.decoder->thread_count = CodecThreads;
     std::lock_guard<std::mutex> guard(CodecLock());
     result = ff.avcodec_open2(input.decoder, codec, nullptr);
   }

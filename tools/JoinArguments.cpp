@@ -21,10 +21,23 @@ const TValueOption kValueOptions[] = {
     {"--aspect", "", &TJoinArguments::Aspect},
     {"--size", "", &TJoinArguments::FrameSize},
     {"--after", "", &TJoinArguments::After},
+    {"--fit", "", &TJoinArguments::Fit},
+    {"--jobs", "-j", &TJoinArguments::Jobs},
+    {"--threads", "", &TJoinArguments::Threads},
     {"--output-folder", "-o", &TJoinArguments::OutputFolder},
 };
 
+// Options without a value.
+struct TFlagOption {
+  const char *Long;
+  bool TJoinArguments::*Field;
+};
+const TFlagOption kFlagOptions[] = {
+    {"--no-chapters", &TJoinArguments::NoChapters},
+};
+
 constexpr const char *kAfterChoices[] = {"none", "open", "shutdown"};
+constexpr const char *kFitChoices[] = {"pad", "stretch"};
 
 std::optional<double> NumberOf(const std::string &text) {
   double value = 0;
@@ -87,6 +100,17 @@ TJoinArguments ReadJoinArguments(const std::vector<std::string> &args) {
       if (i + 1 < args.size() && NumberOf(args[i + 1])) parsed.ListedPreset = args[++i];
       continue;
     }
+    if (arg == "--copy" || arg == "--copy=auto") {
+      parsed.Copy = arg == "--copy" ? "on" : "auto";
+      continue;
+    }
+    const auto flag =
+        std::find_if(std::begin(kFlagOptions), std::end(kFlagOptions),
+                     [&](const TFlagOption &o) { return arg == o.Long; });
+    if (flag != std::end(kFlagOptions)) {
+      parsed.*flag->Field = true;
+      continue;
+    }
     const std::string name = arg.substr(0, arg.find('='));
     const auto option = std::find_if(
         std::begin(kValueOptions), std::end(kValueOptions),
@@ -103,6 +127,11 @@ TJoinArguments ReadJoinArguments(const std::vector<std::string> &args) {
   if (std::find(std::begin(kAfterChoices), std::end(kAfterChoices), parsed.After) ==
       std::end(kAfterChoices))
     throw TUsageError("--after takes none, open or shutdown, not '" + parsed.After + "'");
+  if (std::find(std::begin(kFitChoices), std::end(kFitChoices), parsed.Fit) ==
+      std::end(kFitChoices))
+    throw TUsageError("--fit takes pad or stretch, not '" + parsed.Fit + "'");
+  if (!parsed.Jobs.empty()) CountOf("--jobs", parsed.Jobs);
+  if (!parsed.Threads.empty()) CountOf("--threads", parsed.Threads);
   if (parsed.Files.empty()) throw TUsageError("no file to join");
   return parsed;
 }
@@ -110,14 +139,32 @@ TJoinArguments ReadJoinArguments(const std::vector<std::string> &args) {
 const char *JoinUsage() {
   return "usage: velmora-join [-p|--preset N|NAME] [--video-quality TEXT] [--audio-quality TEXT]\n"
          "                    [--frame-rate TEXT] [--aspect TEXT] [--size TEXT]\n"
-         "                    [--after none|open|shutdown] [-o|--output-folder DIR] FILE...\n"
+         "                    [--after none|open|shutdown] [-o|--output-folder DIR]\n"
+         "                    [--fit pad|stretch] [--no-chapters] [-j|--jobs N] [--threads N]\n"
+         "                    [--copy|--copy=auto] FILE...\n"
          "       velmora-join --list-presets [N]\n"
          "Joins the files, in the order given, into one file of the chosen output type:\n"
          "ALL_ + the first file's name + the type's extension, in the output folder\n"
          "(default: the current folder). Values are the entries of the window's boxes\n"
          "(\"528 kbps(中等质量)\") or just their number (528); --list-presets N lists them.\n"
+         "An mkv, mp4 or mov output gets one chapter per file, titled with its name;\n"
+         "--no-chapters leaves them out. --fit pad (default) scales each picture into the\n"
+         "frame size keeping its shape, with black bands; --fit stretch fills the frame.\n"
+         "--jobs N converts up to N files at once (at most 10; default: the online\n"
+         "processors); --threads N gives the final encode N codec threads (default: the\n"
+         "processors).\n"
+         "--copy joins without re-encoding when every file has the same streams with the\n"
+         "same parameters (exit status 2 and nothing written when not); --copy=auto\n"
+         "merges normally then.\n"
          "Exit status: 0 when the output passed its check, 1 when the merge or the check\n"
          "failed, 2 for a malformed command line, 130 when stopped with Ctrl+C.\n";
+}
+
+int CountOf(const std::string &option, const std::string &value) {
+  const std::optional<double> number = NumberOf(value);
+  if (!number || *number < 1 || *number != static_cast<int>(*number))
+    throw TUsageError(option + " takes a whole number from 1, not '" + value + "'");
+  return static_cast<int>(*number);
 }
 
 int MatchBoxEntry(const std::vector<std::string> &entries, const std::string &value) {

@@ -18,8 +18,13 @@ struct TJoinArguments {
   std::string VideoQuality, AudioQuality, FrameRate, Aspect,
       FrameSize;               // empty: the preset's default
   std::string After = "none";  // none, open or shutdown
+  std::string Fit = "pad";     // pad (keep each picture's shape) or stretch
   std::string OutputFolder;    // empty: the current folder
   std::vector<std::string> Files;
+  std::string Jobs;     // --jobs N: sources converted at once; empty: the online processors
+  std::string Threads;  // --threads N: the final encode's codec threads; empty: the processors
+  bool NoChapters = false;
+  std::string Copy;  // --copy: "on"; --copy=auto: "auto"; empty: the normal merge  // --no-chapters: no chapter per source
   bool ListPresets = false;
   std::string ListedPreset;  // --list-presets N: one preset's boxes
   bool Help = false;
@@ -36,6 +41,9 @@ const char *JoinUsage();
 // with, or, in a box whose entries start with no number, the entry's place
 // (1 for the first); or a text found in exactly one entry ("16:9"). -1 when
 // none matches.
+// A --jobs or --threads value: a whole number from 1 up; raises TUsageError.
+int CountOf(const std::string &option, const std::string &value);
+
 int MatchBoxEntry(const std::vector<std::string> &entries, const std::string &value);
 
 // The index of the preset `value` names (its number, its name, or a text

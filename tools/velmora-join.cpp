@@ -18,6 +18,7 @@
 #include "app/MainForm.h"
 #include "libav/MainThread.h"
 #include "tools/CommandLinePlatform.h"
+#include "tools/CopyJoin.h"
 #include "tools/JoinArguments.h"
 #include "tools/JoinProgress.h"
 
@@ -50,6 +51,11 @@ void WatchInterrupts() {
       TMainThread::NotifyWaiters();
     }
   }).detach();
+}
+
+int OnlineProcessors() {
+  const long count = sysconf(_SC_NPROCESSORS_ONLN);
+  return count > 0 ? static_cast<int>(count) : 1;
 }
 
 int UsageError(const std::string &message) {
@@ -191,6 +197,50 @@ int RunMerge(TForm1 &form, TCommandLinePlatform &platform) {
   }
 }
 
+// The output folder with its missing parents; says why not.
+bool MakeOutputFolder(const fs::path &folder) {
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (fs::is_directory(folder, error)) return true;
+  std::fprintf(stderr, "velmora-join: cannot make the output folder %s\n", folder.c_str());
+  return false;
+}
+
+// The join without re-encoding: its exit status, or -1 when the sources do
+// not allow it and `orMerge` asks for the normal merge instead.
+int JoinByCopy(const std::vector<std::string> &files, const fs::path &folder,
+               const std::string &output, bool orMerge) {
+  const std::string mismatch = CopyJoinMismatch(files, fs::path(output).extension().string());
+  if (!mismatch.empty()) {
+    std::fprintf(stderr, "velmora-join: cannot join without re-encoding: %s\n", mismatch.c_str());
+    if (orMerge) {
+      std::fprintf(stderr, "velmora-join: merging with re-encoding instead\n");
+      return -1;
+    }
+    return kUsageStatus;
+  }
+  for (const std::string &file : files) {
+    std::error_code error;
+    if (fs::equivalent(file, output, error)) {
+      std::fprintf(stderr, "velmora-join: the output %s is one of the sources\n", output.c_str());
+      return kFailedStatus;
+    }
+  }
+  if (!MakeOutputFolder(folder)) return kFailedStatus;
+  std::fprintf(stderr, "[copy] joining %zu files without re-encoding\n", files.size());
+  const TCopyJoinResult result = CopyJoin(files, output);
+  std::error_code error;
+  if (!result.Finished) {
+    fs::remove(output, error);  // a part of a file, made by this join
+    std::fprintf(stderr, "velmora-join: the join failed: %s\n", result.Error.c_str());
+    return kFailedStatus;
+  }
+  std::fprintf(stderr, "output: %s, duration %.2f s, size %lld bytes\n", output.c_str(),
+               static_cast<double>(result.DurationUs) / 1e6,
+               static_cast<long long>(fs::file_size(output, error)));
+  return 0;
+}
+
 int Join(const TJoinArguments &args) {
   TCommandLinePlatform platform(args.After == "shutdown");
   TRegistryStore registry(kMachineRegistryFile);
@@ -212,6 +262,16 @@ int Join(const TJoinArguments &args) {
                         std::to_string(preset) + "; its entries are:" + Joined(box.Items));
     form.SelectItem(box, entry);
   }
+  form.WriteSourceChapters = !args.NoChapters;
+  // Sources converted at once: the concurrency box's entry (1 to 10 files).
+  const int processors = OnlineProcessors();
+  const int jobs = args.Jobs.empty() ? processors : CountOf("--jobs", args.Jobs);
+  const int entries = static_cast<int>(form.suiComboBox3.Items.size());
+  form.SelectItem(form.suiComboBox3, std::min(jobs, entries) - 1);
+  form.JoinConverter.SetCodecThreads(args.Threads.empty() ? processors
+                                                          : CountOf("--threads", args.Threads));
+  // For this merge only: the window's stored choice stays as it is.
+  form.chkKeepAspect.Checked = args.Fit == "pad";
   for (const TAfterChoice &after : kAfterChoices)
     if (args.After == after.Value) form.SelectItem(form.suiComboBox1, after.Entry);
 
@@ -224,12 +284,19 @@ int Join(const TJoinArguments &args) {
   const fs::path folder =
       fs::absolute(args.OutputFolder.empty() ? fs::current_path() : fs::path(args.OutputFolder))
           .lexically_normal();
-  std::error_code error;
-  fs::create_directories(folder, error);
-  if (!fs::is_directory(folder, error)) {
-    std::fprintf(stderr, "velmora-join: cannot make the output folder %s\n", folder.c_str());
-    return kFailedStatus;
+  if (!args.Copy.empty()) {
+    std::string problem;
+    if (!LoadCopyJoinLibraries(problem)) {
+      std::fprintf(stderr, "velmora-join: %s\n", problem.c_str());
+      return kFailedStatus;
+    }
+    const std::string output =
+        (folder / ("ALL_" + fs::path(files[0]).stem().string() + form.FinalExtension())).string();
+    if (const int status = JoinByCopy(files, folder, output, args.Copy == "auto"); status >= 0)
+      return status;
   }
+
+  if (!MakeOutputFolder(folder)) return kFailedStatus;
   form.SetOutputFolder(folder.string());
 
   form.AddDroppedFiles(files);

@@ -279,6 +279,12 @@ QWidget *TMainWindowView::BuildOutputSettings() {
     grid->addWidget(MakeComboBox(*state, [&f, state](int i) { f.SelectItem(*state, i); }), b.Row,
                     b.Column + 1);
   }
+  keepAspect_ = new QCheckBox(Q(f.chkKeepAspect.Caption));
+  Register(f.chkKeepAspect, keepAspect_);
+  connect(keepAspect_, &QCheckBox::clicked, this, [this, &f](bool checked) {
+    if (!mirroring_) f.chkKeepAspectClick(checked);
+  });
+  grid->addWidget(keepAspect_, 2, 4, 1, 2);
   for (int column : {1, 3, 5}) grid->setColumnStretch(column, 1);
   return group;
 }
@@ -482,6 +488,7 @@ void TMainWindowView::MirrorTexts() {
   else
     statusBar()->showMessage(Q(form_.suiStatusBar2.SimpleText));
   threadMode_->setChecked(form_.chkThreadMode.Checked);
+  keepAspect_->setChecked(form_.chkKeepAspect.Checked);
   for (int i = 0; i < static_cast<int>(logLevels_.size()); ++i)
     logLevels_[i]->setChecked(i == form_.grpLogLevel.ItemIndex);
 

@@ -97,6 +97,7 @@ class TMainWindowView : public QMainWindow {
   QProgressBar *mergeBar_ = nullptr;
   QPlainTextEdit *log_ = nullptr;
   QCheckBox *threadMode_ = nullptr;
+  QCheckBox *keepAspect_ = nullptr;
   std::vector<QRadioButton *> logLevels_;
   int servedFocusRequests_ = 0;
   std::size_t mirroredLogLines_ = 0;

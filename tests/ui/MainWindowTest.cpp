@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QElapsedTimer>
@@ -72,6 +73,20 @@ TEST_F(MainWindowTest, EveryControlHasAWidgetOrMenuEntryUnderItsName) {
   EXPECT_EQ(Find<QComboBox>("suiComboBox5")->count(), 45);
   EXPECT_EQ(Find<QComboBox>("suiComboBox6")->currentText(), "528 kbps(中等质量)");
   EXPECT_FALSE(Find("ToolButton12")->isEnabled());
+}
+
+TEST_F(MainWindowTest, TheKeepAspectBoxShowsTheModelAndAClickReachesIt) {
+  RunEventLoop();
+  auto *box = Find<QCheckBox>("chkKeepAspect");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->text(), "保持画面比例（加黑边）");
+  EXPECT_TRUE(box->isChecked());
+  box->click();
+  EXPECT_FALSE(form.chkKeepAspect.Checked);
+  form.Button32Click();  // a merge locks the output settings
+  RunEventLoop();
+  EXPECT_FALSE(box->isEnabled());
+  EXPECT_FALSE(box->isChecked());
 }
 
 TEST_F(MainWindowTest, TheFontHasChineseGlyphs) {
