@@ -55,6 +55,14 @@ std::string TMergeProgress::BarLine(const std::string &name, int percent, const 
   return line + "  " + name;
 }
 
+TMergeProgress::TClock::time_point TMergeProgress::LastEnd(std::size_t row,
+                                                           TClock::time_point now) const {
+  TClock::time_point last = mergeStart_;
+  for (std::size_t i = 0; i < rows_.size(); ++i)
+    if (i != row && rows_[i].Ended) last = std::max(last, std::min(rows_[i].End, now));
+  return last;
+}
+
 void TMergeProgress::Show(const TMergeView &view, const std::vector<std::string> &messages,
                           TClock::time_point now) {
   if (!started_) {
@@ -68,11 +76,10 @@ void TMergeProgress::Show(const TMergeView &view, const std::vector<std::string>
     const bool wasStarted = times.Started;
     Track(times, status == kConverting || status == kPaused,
           status == kFinished || status == kStopped, now);
-    // Sources are converted one after another, and a row reports only after
-    // a while: it started when the one before it ended.
-    if (!wasStarted && times.Started)
-      times.Start =
-          i == 0 ? mergeStart_ : std::min(now, rows_[i - 1].Ended ? rows_[i - 1].End : now);
+    // A row reports only after a while: it started when a conversion slot
+    // became free, that is when the last source ended so far ended (the one
+    // before it, one at a time), or with the merge when none has ended yet.
+    if (!wasStarted && times.Started) times.Start = LastEnd(i, now);
   }
   const bool joinEnded = joinSeen_ && !view.Joining;
   joinSeen_ = joinSeen_ || view.Joining;

@@ -42,6 +42,9 @@ class TMergeProgress {
   std::string BarLine(const std::string &name, int percent, const TTimes &times,
                       TClock::time_point now) const;
   void Track(TTimes &times, bool running, bool ended, TClock::time_point now);
+  // When the latest of the other rows' conversions ended, or the merge's
+  // start when none has.
+  TClock::time_point LastEnd(std::size_t row, TClock::time_point now) const;
   void StepLines(const TMergeView &view);
   void Redraw(const TMergeView &view, TClock::time_point now);
 
