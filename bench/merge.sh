@@ -7,7 +7,9 @@
 # two presets, in two forms: (a) one codec thread per run, the sources one
 # after another, and (b) the same with the ffmpeg tool's default threads.
 # velmora-join runs with its defaults (as many sources at once and as many
-# final codec threads as there are processors). The presets:
+# final codec threads as there are processors), and once more one source at
+# a time with one codec thread, the same work as (a) (goal: at most 1.0).
+# The presets:
 #   0  AVI: mpeg4 320x240 at 528 kbit/s, MP3 44.1 kHz stereo 128 kbit/s
 #   5  H.264: libx264 320x240 at 528 kbit/s in the intermediates and the MP4, AAC
 # velmora-join also checks its output (decoding its start and its end) and
@@ -100,6 +102,10 @@ run_velmora() {
   local folder=$work/merge-velmora-$1
   rm -rf "$folder"
   measured "$1-velmora" "$join" -p "$1" --after none -o "$folder" "${sources[@]}"
+  # The same work as (a): one source at a time, one codec thread.
+  rm -rf "$folder"
+  measured "$1-serial" "$join" -p "$1" --jobs 1 --threads 1 --after none -o "$folder" \
+    "${sources[@]}"
 }
 run_ffmpeg() {
   measured "$1-single" bash bench/merge.sh --pipeline "$1" single
@@ -121,10 +127,13 @@ done
 for preset in "${presets[@]}"; do
   awk -v preset="$preset" -v v="${total[$preset-velmora]}" -v a="${total[$preset-single]}" \
     -v b="${total[$preset-threaded]}" -v n="$rounds" -v vm="${peak[$preset-velmora]}" \
-    -v am="${peak[$preset-single]}" -v bm="${peak[$preset-threaded]}" 'BEGIN {
+    -v am="${peak[$preset-single]}" -v bm="${peak[$preset-threaded]}" \
+    -v s="${total[$preset-serial]}" -v sm="${peak[$preset-serial]}" 'BEGIN {
     printf "preset %-2s velmora %7.2f s  (a) one thread %7.2f s  (b) default threads %7.2f s  (mean of %d)\n",
       preset, v / n, a / n, b / n, n
     printf "          ratio velmora/(a) %.3f (goal <= 0.6)  velmora/(b) %.3f (goal <= 0.9)   peak memory velmora %6.1f MiB  (a) %6.1f MiB  (b) %6.1f MiB\n",
       v / a, v / b, vm / 1024, am / 1024, bm / 1024
+    printf "          one at a time (--jobs 1 --threads 1) %7.2f s  ratio to (a) %.3f (goal <= 1.0)  peak memory %6.1f MiB\n",
+      s / n, s / a, sm / 1024
   }'
 done

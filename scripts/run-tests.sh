@@ -21,7 +21,7 @@ case "${1:-}" in
     build_dir=build-tsan
     config=(-DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=OFF -DVELMORA_SANITIZE_THREAD=ON)
     labels=(-L '^(libav|converter|engine|app|dialogs)$')
-    export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:${TSAN_OPTIONS:-}"
+    export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan-suppressions.txt:${TSAN_OPTIONS:-}"
     ;;
   "") ;;
   *) echo "usage: $0 [--sanitize|--thread]" >&2; exit 2 ;;
