@@ -8,16 +8,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds=${1:-3}
-build=${VELMORA_BUILD:-build}
-join=$build/tools/velmora-join
-if [ ! -x "$join" ]; then
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$build" -j"$(nproc)" --target velmora-join >/dev/null
-fi
-if [ ! -x /usr/bin/time ]; then
-  echo "bench/copy-join.sh needs /usr/bin/time (scripts/install-deps.sh installs it)" >&2
-  exit 1
-fi
+# shellcheck source=bench/timing.sh
+source bench/timing.sh
+prepare_velmora_join
 if ! ffmpeg -hide_banner -encoders 2>/dev/null | grep -q " libx264 "; then
   echo "bench/copy-join.sh needs the ffmpeg tool with libx264" >&2
   exit 1
@@ -39,8 +32,6 @@ list=$work/copy-list.txt
 printf "file '%s'\n" "${sources[@]}" >"$list"
 
 declare -A total peak
-# shellcheck source=bench/timing.sh
-source bench/timing.sh
 velmora_out=$work/copy-velmora/ALL_copy-a.mp4
 ffmpeg_out=$work/copy-ffmpeg.mp4
 run_velmora() {

@@ -28,16 +28,9 @@ if [ "${1:-}" = "--pipeline" ]; then
 else
   rounds=${1:-3}
 fi
-build=${VELMORA_BUILD:-build}
-join=$build/tools/velmora-join
-if [ ! -x "$join" ]; then
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$build" -j"$(nproc)" --target velmora-join >/dev/null
-fi
-if [ ! -x /usr/bin/time ]; then
-  echo "bench/merge.sh needs /usr/bin/time (scripts/install-deps.sh installs it)" >&2
-  exit 1
-fi
+# shellcheck source=bench/timing.sh
+source bench/timing.sh
+prepare_velmora_join
 
 work=out/bench
 mkdir -p "$work"
@@ -95,8 +88,6 @@ if [ -n "${pipeline:-}" ]; then
 fi
 
 declare -A total peak
-# shellcheck source=bench/timing.sh
-source bench/timing.sh
 
 run_velmora() {
   local folder=$work/merge-velmora-$1
